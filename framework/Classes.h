@@ -1,0 +1,155 @@
+// The component model: persistent objects, components with owners, names,
+// free-notification and loading state, and the pointer list.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "Types.h"
+
+class TFiler;
+
+class EComponentError : public Exception { using Exception::Exception; };
+
+// An object whose published state can be stored in a layout and copied.
+class TPersistent : public TObject {
+public:
+    LV_CLASS_NAME(TPersistent)
+    // Copies Source into this object; raises when the classes do not fit.
+    virtual void Assign(TPersistent* Source);
+    // Declares stored properties that have no published property.
+    virtual void DefineProperties(TFiler* Filer) {}
+
+protected:
+    virtual void AssignTo(TPersistent* Dest);
+};
+
+enum TComponentStateFlag {
+    csLoading,       // the component is being created from a stored layout
+    csReading,       // its properties are being read
+    csWriting,       // its properties are being written
+    csDestroying,    // it is being destroyed
+    csDesigning,     // it is in a designer
+    csAncestor,
+    csUpdating,
+    csFixups,
+    csFreeNotification,
+    csInline,
+    csDesignInstance,
+};
+using TComponentState = Set<TComponentStateFlag>;
+
+enum TOperation { opInsert, opRemove };
+
+// A named object with an owner. The owner frees what it owns; referenced
+// components that belong to someone else are cleared through free
+// notification. Components live on the heap and end through Free() (or
+// their owner), so that every class of the component still exists while
+// the notifications of its end run.
+class TComponent : public TPersistent {
+public:
+    LV_CLASS_NAME(TComponent)
+    explicit TComponent(TComponent* AOwner);
+    ~TComponent() override;
+    TComponent(const TComponent&) = delete;
+    TComponent& operator=(const TComponent&) = delete;
+
+    // Runs the end of life in order (BeforeDestruction, then delete).
+    void Free();
+
+    TComponent* Owner() const { return owner_; }
+    const String& Name() const { return name_; }
+    virtual void SetName(const String& NewName);
+    int ComponentCount() const { return static_cast<int>(components_.size()); }
+    TComponent* Components(int Index) const;
+    int ComponentIndex() const;
+    // The owned component of that name, compared without regard to case.
+    TComponent* FindComponent(std::u16string_view AName) const;
+
+    TComponentState ComponentState() const { return state_; }
+    bool IsLoading() const { return state_.Contains(csLoading); }
+    bool IsReading() const { return state_.Contains(csReading); }
+    bool IsDestroying() const { return state_.Contains(csDestroying); }
+    bool IsDesigning() const { return state_.Contains(csDesigning); }
+
+    // AComponent is told (Notification opRemove) when this component ends.
+    void FreeNotification(TComponent* AComponent);
+    void RemoveFreeNotification(TComponent* AComponent);
+
+    void InsertComponent(TComponent* AComponent);
+    void RemoveComponent(TComponent* AComponent);
+
+    // Sets csDestroying on this component and everything it owns.
+    void Destroying();
+
+    std::intptr_t Tag = 0;
+
+    // Framework-internal: the layout reader switches these flags.
+    void SetStateFlag(TComponentStateFlag flag, bool on);
+    void SetDesigning(bool on, bool includeOwned = true);
+
+    // The component was inserted into or removed from the owner's list, or a
+    // component that this one asked for free notification is going away.
+    // The default passes the notification on to every owned component.
+    virtual void Notification(TComponent* AComponent, TOperation Operation);
+    // Called on every component after a stored layout has been read.
+    virtual void Loaded();
+
+protected:
+    // First step of the end of life, while the whole object still exists:
+    // marks it destroying, frees owned components and tells those who asked.
+    virtual void BeforeDestruction();
+    virtual void ValidateRename(TComponent* AComponent, const String& CurName, const String& NewName);
+
+private:
+    void Insert(TComponent* AComponent);
+    void Remove(TComponent* AComponent);
+    void DestroyComponents();
+    void RemoveNotification(TComponent* AComponent);
+    void NotifyFreeNotifies();
+
+    TComponent* owner_ = nullptr;
+    String name_;
+    std::vector<TComponent*> components_;
+    std::vector<TComponent*> freeNotifies_;
+    TComponentState state_;
+    bool endStarted_ = false;
+};
+
+// Deleter that ends a component through Free().
+struct TComponentDeleter {
+    void operator()(TComponent* c) const {
+        if (c) c->Free();
+    }
+};
+template <class T>
+using TOwned = std::unique_ptr<T, TComponentDeleter>;
+
+template <class T, class... Args>
+TOwned<T> MakeOwned(Args&&... args) {
+    return TOwned<T>(new T(std::forward<Args>(args)...));
+}
+
+// The pointer list: indexed access raises EListError outside 0..Count-1.
+class TList : public TObject {
+public:
+    LV_CLASS_NAME(TList)
+    ~TList() override = default;
+
+    int Count() const { return static_cast<int>(items_.size()); }
+    void* Get(int Index) const;
+    void Put(int Index, void* Item);
+    int Add(void* Item);
+    void Insert(int Index, void* Item);
+    virtual void Delete(int Index);
+    int Remove(void* Item);
+    int IndexOf(void* Item) const;
+    void Move(int CurIndex, int NewIndex);
+    void Exchange(int Index1, int Index2);
+    virtual void Clear();
+
+    static void Error(const char16_t* message, int data);
+
+private:
+    std::vector<void*> items_;
+};

@@ -1,0 +1,774 @@
+#include "Graphics.h"
+
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QPalette>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdlib>
+
+#include "QtBridge.h"
+
+// ---------------------------------------------------------------------------
+// System colours
+
+namespace {
+
+// The classic table; also the start-up table until the desktop palette is read.
+constexpr std::array<TColor, SystemColorCount> kClassicTable = [] {
+    std::array<TColor, SystemColorCount> t{};
+    auto rgb = [](std::uint32_t hex) { return RGB((hex >> 16) & 0xFF, (hex >> 8) & 0xFF, hex & 0xFF); };
+    t[0] = rgb(0xC8C8C8);   // scroll bar
+    t[1] = rgb(0x000000);   // desktop
+    t[2] = rgb(0x99B4D1);   // active caption
+    t[3] = rgb(0xBFCDDB);   // inactive caption
+    t[4] = rgb(0xF0F0F0);   // menu
+    t[5] = rgb(0xFFFFFF);   // window
+    t[6] = rgb(0x646464);   // window frame
+    t[7] = rgb(0x000000);   // menu text
+    t[8] = rgb(0x000000);   // window text
+    t[9] = rgb(0x000000);   // caption text
+    t[10] = rgb(0xB4B4B4);  // active border
+    t[11] = rgb(0xF4F7FC);  // inactive border
+    t[12] = rgb(0xABABAB);  // application work space
+    t[13] = rgb(0x0078D7);  // highlight
+    t[14] = rgb(0xFFFFFF);  // highlight text
+    t[15] = rgb(0xF0F0F0);  // button face
+    t[16] = rgb(0xA0A0A0);  // button shadow
+    t[17] = rgb(0x6D6D6D);  // grey text
+    t[18] = rgb(0x000000);  // button text
+    t[19] = rgb(0x000000);  // inactive caption text
+    t[20] = rgb(0xFFFFFF);  // button highlight
+    t[21] = rgb(0x696969);  // 3-D dark shadow
+    t[22] = rgb(0xE3E3E3);  // 3-D light
+    t[23] = rgb(0x000000);  // info text
+    t[24] = rgb(0xFFFFE1);  // info background
+    t[25] = rgb(0x000000);
+    t[26] = rgb(0x0066CC);  // hot light
+    t[27] = rgb(0xB9D1EA);  // gradient active caption
+    t[28] = rgb(0xD7E4F2);  // gradient inactive caption
+    t[29] = rgb(0x3399FF);  // menu highlight
+    t[30] = rgb(0xF0F0F0);  // menu bar
+    return t;
+}();
+
+std::array<TColor, SystemColorCount> gSystemColors = kClassicTable;
+bool gClassicPinned = false;
+
+struct ColorName {
+    TColor color;
+    const char16_t* name;
+};
+
+constexpr ColorName kColorNames[] = {
+    {clBlack, u"clBlack"}, {clMaroon, u"clMaroon"}, {clGreen, u"clGreen"}, {clOlive, u"clOlive"},
+    {clNavy, u"clNavy"}, {clPurple, u"clPurple"}, {clTeal, u"clTeal"}, {clGray, u"clGray"},
+    {clSilver, u"clSilver"}, {clRed, u"clRed"}, {clLime, u"clLime"}, {clYellow, u"clYellow"},
+    {clBlue, u"clBlue"}, {clFuchsia, u"clFuchsia"}, {clAqua, u"clAqua"}, {clWhite, u"clWhite"},
+    {clNone, u"clNone"}, {clDefault, u"clDefault"},
+    {clScrollBar, u"clScrollBar"}, {clBackground, u"clBackground"}, {clActiveCaption, u"clActiveCaption"},
+    {clInactiveCaption, u"clInactiveCaption"}, {clMenu, u"clMenu"}, {clWindow, u"clWindow"},
+    {clWindowFrame, u"clWindowFrame"}, {clMenuText, u"clMenuText"}, {clWindowText, u"clWindowText"},
+    {clCaptionText, u"clCaptionText"}, {clActiveBorder, u"clActiveBorder"},
+    {clInactiveBorder, u"clInactiveBorder"}, {clAppWorkSpace, u"clAppWorkSpace"},
+    {clHighlight, u"clHighlight"}, {clHighlightText, u"clHighlightText"}, {clBtnFace, u"clBtnFace"},
+    {clBtnShadow, u"clBtnShadow"}, {clGrayText, u"clGrayText"}, {clBtnText, u"clBtnText"},
+    {clInactiveCaptionText, u"clInactiveCaptionText"}, {clBtnHighlight, u"clBtnHighlight"},
+    {cl3DDkShadow, u"cl3DDkShadow"}, {cl3DLight, u"cl3DLight"}, {clInfoText, u"clInfoText"},
+    {clInfoBk, u"clInfoBk"}, {clHotLight, u"clHotLight"},
+};
+
+TColor FromQRgb(QRgb c) { return RGB(qRed(c), qGreen(c), qBlue(c)); }
+
+}  // namespace
+
+TColor ColorToRGB(TColor color) {
+    if (IsSystemColor(color)) {
+        const unsigned index = color & 0xFF;
+        return index < gSystemColors.size() ? gSystemColors[index] : clBlack;
+    }
+    if (color == clNone || color == clDefault) return clBlack;
+    return color & 0xFFFFFF;
+}
+
+void UseClassicPalette() {
+    gSystemColors = kClassicTable;
+    gClassicPinned = true;
+}
+
+bool ClassicPaletteInUse() { return gClassicPinned; }
+
+void UseDesktopPalette() {
+    gClassicPinned = false;
+    gSystemColors = kClassicTable;
+    if (!qGuiApp) return;
+    const QPalette pal = QGuiApplication::palette();
+    auto set = [](int index, const QColor& c) { gSystemColors[index] = FromQRgb(c.rgb()); };
+    set(4, pal.color(QPalette::Window));
+    set(5, pal.color(QPalette::Base));
+    set(7, pal.color(QPalette::WindowText));
+    set(8, pal.color(QPalette::Text));
+    set(13, pal.color(QPalette::Highlight));
+    set(14, pal.color(QPalette::HighlightedText));
+    set(15, pal.color(QPalette::Button));
+    set(16, pal.color(QPalette::Dark));
+    set(17, pal.color(QPalette::Disabled, QPalette::Text));
+    set(18, pal.color(QPalette::ButtonText));
+    set(20, pal.color(QPalette::Light));
+    set(21, pal.color(QPalette::Shadow));
+    set(22, pal.color(QPalette::Midlight));
+    set(23, pal.color(QPalette::ToolTipText));
+    set(24, pal.color(QPalette::ToolTipBase));
+    set(26, pal.color(QPalette::Link));
+    set(30, pal.color(QPalette::Window));
+}
+
+void SetSystemColor(int index, TColor rgb) {
+    if (index >= 0 && index < SystemColorCount) gSystemColors[index] = rgb & 0xFFFFFF;
+}
+
+bool IdentToColor(std::u16string_view ident, TColor& color) {
+    for (const auto& entry : kColorNames) {
+        if (SameText(ident, entry.name)) {
+            color = entry.color;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ColorToIdent(TColor color, String& ident) {
+    for (const auto& entry : kColorNames) {
+        if (entry.color == color) {
+            ident = entry.name;
+            return true;
+        }
+    }
+    return false;
+}
+
+String ColorToString(TColor color) {
+    String ident;
+    if (ColorToIdent(color, ident)) return ident;
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "$%08X", static_cast<unsigned>(color));
+    return S(buf);
+}
+
+TColor StringToColor(std::u16string_view s) {
+    TColor c;
+    if (IdentToColor(s, c)) return c;
+    std::string text = StringToUtf8(s);
+    if (!text.empty() && text[0] == '$') return static_cast<TColor>(std::strtoul(text.c_str() + 1, nullptr, 16));
+    char* end = nullptr;
+    long long v = std::strtoll(text.c_str(), &end, 0);
+    if (text.empty() || (end && *end)) throw EConvertError(u"'" + String(s) + u"' is not a valid colour");
+    return static_cast<TColor>(v);
+}
+
+QColor ToQColor(TColor c) {
+    const TColor rgb = ColorToRGB(c);
+    return QColor(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb));
+}
+
+TColor FromQColor(const QColor& c) { return RGB(c.red(), c.green(), c.blue()); }
+
+// ---------------------------------------------------------------------------
+// Pens, brushes, fonts
+
+void TGraphicsObject::Changed() {
+    if (OnChange) OnChange(this);
+}
+
+void TPen::SetColor(TColor v) { if (v != color_) { color_ = v; Changed(); } }
+void TPen::SetWidth(int v) { if (v != width_) { width_ = v; Changed(); } }
+void TPen::SetStyle(TPenStyle v) { if (v != style_) { style_ = v; Changed(); } }
+void TPen::Assign(const TPen& o) {
+    color_ = o.color_;
+    width_ = o.width_;
+    style_ = o.style_;
+    Changed();
+}
+
+void TBrush::SetColor(TColor v) {
+    if (v == color_ && style_ != bsClear) return;
+    color_ = v;
+    if (style_ == bsClear) style_ = bsSolid;
+    Changed();
+}
+void TBrush::SetStyle(TBrushStyle v) { if (v != style_) { style_ = v; Changed(); } }
+void TBrush::SetBitmap(TBitmap* v) { if (v != bitmap_) { bitmap_ = v; Changed(); } }
+void TBrush::Assign(const TBrush& o) {
+    color_ = o.color_;
+    style_ = o.style_;
+    bitmap_ = o.bitmap_;
+    Changed();
+}
+
+TFont::TFont() = default;
+
+void TFont::SetName(const String& v) { if (v != name_) { name_ = v; Changed(); } }
+void TFont::SetHeight(int v) { if (v != height_) { height_ = v; Changed(); } }
+int TFont::Size() const { return -static_cast<int>(std::lround(height_ * 72.0 / 96.0)); }
+void TFont::SetSize(int points) { SetHeight(-static_cast<int>(std::lround(points * 96.0 / 72.0))); }
+void TFont::SetColor(TColor v) { if (v != color_) { color_ = v; Changed(); } }
+void TFont::SetStyle(TFontStyles v) { if (!(v == style_)) { style_ = v; Changed(); } }
+void TFont::SetCharset(TFontCharset v) { if (v != charset_) { charset_ = v; Changed(); } }
+void TFont::SetPitch(TFontPitch v) { if (v != pitch_) { pitch_ = v; Changed(); } }
+
+void TFont::Assign(const TFont& o) {
+    if (SameAs(o)) return;
+    name_ = o.name_;
+    height_ = o.height_;
+    color_ = o.color_;
+    style_ = o.style_;
+    charset_ = o.charset_;
+    pitch_ = o.pitch_;
+    Changed();
+}
+
+bool TFont::SameAs(const TFont& o) const {
+    return name_ == o.name_ && height_ == o.height_ && color_ == o.color_ && style_ == o.style_ &&
+           charset_ == o.charset_ && pitch_ == o.pitch_;
+}
+
+namespace {
+
+bool IsKnownFixedPitchFamily(const String& name) {
+    static const char16_t* const kFixed[] = {u"Consolas", u"Courier New", u"Courier", u"Lucida Console",
+                                             u"Fixedsys", u"Terminal", u"Cascadia Mono", u"Cascadia Code"};
+    for (auto* f : kFixed)
+        if (SameText(name, f)) return true;
+    return false;
+}
+
+}  // namespace
+
+QFont ToQFont(const TFont& font) {
+    QFont f(ToQString(font.Name()));
+    const int h = font.Height();
+    f.setPixelSize(std::max(1, h < 0 ? -h : h));
+    f.setBold(font.Style().Contains(fsBold));
+    f.setItalic(font.Style().Contains(fsItalic));
+    f.setUnderline(font.Style().Contains(fsUnderline));
+    f.setStrikeOut(font.Style().Contains(fsStrikeOut));
+    f.setKerning(false);
+    const bool wantsFixed = font.Pitch() == fpFixed || IsKnownFixedPitchFamily(font.Name());
+    if (wantsFixed) {
+        f.setStyleHint(QFont::TypeWriter);
+        f.setFixedPitch(true);
+        if (!QFontInfo(f).fixedPitch()) f.setFamily(QFontDatabase::systemFont(QFontDatabase::FixedFont).family());
+    }
+    return f;
+}
+
+// ---------------------------------------------------------------------------
+// Bitmap device
+
+namespace {
+
+struct TImageDevice : TCanvasDevice {
+    explicit TImageDevice(TBitmap::Image* img) : img(img) {}
+    QPainter* Painter() override {
+        if (!painter) {
+            if (img->image.isNull()) return nullptr;
+            painter = std::make_unique<QPainter>(&img->image);
+        }
+        return painter.get();
+    }
+    QImage* Image() override { return &img->image; }
+    QSize Size() const override { return img->image.size(); }
+    void End() { painter.reset(); }
+    TBitmap::Image* img;
+    std::unique_ptr<QPainter> painter;
+};
+
+}  // namespace
+
+void EndBitmapPainting(TBitmap& bitmap) {
+    if (auto* dev = dynamic_cast<TImageDevice*>(bitmap.Canvas().Device())) dev->End();
+}
+
+// ---------------------------------------------------------------------------
+// Canvas
+
+namespace {
+
+// Begins an operation: the painter with the canvas's origin and clip applied.
+QPainter* Prepare(TCanvasDevice* dev) {
+    if (!dev) return nullptr;
+    QPainter* p = dev->Painter();
+    if (!p) return nullptr;
+    p->resetTransform();
+    p->setRenderHint(QPainter::Antialiasing, false);
+    p->setRenderHint(QPainter::TextAntialiasing, true);
+    p->setOpacity(1.0);
+    p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    if (dev->clipped)
+        p->setClipRect(dev->clip);
+    else
+        p->setClipping(false);
+    p->translate(dev->origin);
+    return p;
+}
+
+void FillPixels(QPainter* p, int x, int y, int w, int h, const QColor& c) {
+    if (w > 0 && h > 0) p->fillRect(QRect(x, y, w, h), c);
+}
+
+// Plots a pen-width square per point of a line from (x0, y0) up to, but not
+// including, (x1, y1).
+void PlotLine(QPainter* p, int x0, int y0, int x1, int y1, const TPen& pen) {
+    if (pen.Style() == psClear) return;
+    const QColor c = ToQColor(pen.Color());
+    const int w = std::max(1, pen.Width());
+    const int off = (w - 1) / 2;
+    const bool patterned = pen.Style() != psSolid && pen.Style() != psInsideFrame && w == 1;
+    if (!patterned && (y0 == y1 || x0 == x1)) {
+        if (y0 == y1) {
+            if (x0 == x1) return;
+            const int a = x0 < x1 ? x0 : x1 + 1;
+            const int b = x0 < x1 ? x1 - 1 : x0;
+            FillPixels(p, a - off, y0 - off, b - a + w, w, c);
+        } else {
+            const int a = y0 < y1 ? y0 : y1 + 1;
+            const int b = y0 < y1 ? y1 - 1 : y0;
+            FillPixels(p, x0 - off, a - off, w, b - a + w, c);
+        }
+        return;
+    }
+    const int dx = std::abs(x1 - x0), sx = x0 < x1 ? 1 : -1;
+    const int dy = -std::abs(y1 - y0), sy = y0 < y1 ? 1 : -1;
+    int err = dx + dy;
+    int x = x0, y = y0;
+    int step = 0;
+    while (!(x == x1 && y == y1)) {
+        const bool on = !patterned || (pen.Style() == psDot ? (step % 2 == 0) : (step % 6 < 4));
+        if (on) FillPixels(p, x - off, y - off, w, w, c);
+        ++step;
+        const int e2 = 2 * err;
+        if (e2 >= dy) { err += dy; x += sx; }
+        if (e2 <= dx) { err += dx; y += sy; }
+    }
+}
+
+QBrush ToQBrush(const TBrush& brush) {
+    if (TBitmap* pattern = brush.Bitmap()) {
+        EndBitmapPainting(*pattern);
+        return QBrush(pattern->ImageData().image);
+    }
+    const QColor c = ToQColor(brush.Color());
+    switch (brush.Style()) {
+        case bsClear: return QBrush(Qt::NoBrush);
+        case bsHorizontal: return QBrush(c, Qt::HorPattern);
+        case bsVertical: return QBrush(c, Qt::VerPattern);
+        case bsFDiagonal: return QBrush(c, Qt::FDiagPattern);
+        case bsBDiagonal: return QBrush(c, Qt::BDiagPattern);
+        case bsCross: return QBrush(c, Qt::CrossPattern);
+        case bsDiagCross: return QBrush(c, Qt::DiagCrossPattern);
+        default: return QBrush(c);
+    }
+}
+
+bool BrushPaints(const TBrush& brush) { return brush.Bitmap() || brush.Style() != bsClear; }
+
+int ToQtTextFlags(unsigned flags) {
+    int q = 0;
+    if (flags & DT_CENTER) q |= Qt::AlignHCenter;
+    else if (flags & DT_RIGHT) q |= Qt::AlignRight;
+    else q |= Qt::AlignLeft;
+    if (flags & DT_SINGLELINE) {
+        q |= Qt::TextSingleLine;
+        if (flags & DT_VCENTER) q |= Qt::AlignVCenter;
+        else if (flags & DT_BOTTOM) q |= Qt::AlignBottom;
+        else q |= Qt::AlignTop;
+    } else {
+        q |= Qt::AlignTop;
+        if (flags & DT_WORDBREAK) q |= Qt::TextWordWrap;
+    }
+    if (flags & DT_EXPANDTABS) q |= Qt::TextExpandTabs;
+    if (!(flags & DT_NOPREFIX)) q |= Qt::TextShowMnemonic;
+    if (flags & DT_NOCLIP) q |= Qt::TextDontClip;
+    return q;
+}
+
+}  // namespace
+
+TCanvas::TCanvas() = default;
+TCanvas::~TCanvas() = default;
+
+bool TCanvas::HandleAllocated() const { return device_ && device_->Painter() != nullptr; }
+
+void TCanvas::BindDevice(std::unique_ptr<TCanvasDevice> device) { device_ = std::move(device); }
+std::unique_ptr<TCanvasDevice> TCanvas::ReleaseDevice() { return std::move(device_); }
+
+void TCanvas::MoveTo(int x, int y) { penPos_ = {x, y}; }
+
+void TCanvas::LineTo(int x, int y) {
+    if (QPainter* p = Prepare(device_.get())) PlotLine(p, penPos_.X, penPos_.Y, x, y, pen_);
+    penPos_ = {x, y};
+}
+
+void TCanvas::Polyline(const std::vector<TPoint>& points) {
+    if (points.empty()) return;
+    MoveTo(points[0].X, points[0].Y);
+    for (size_t i = 1; i < points.size(); ++i) LineTo(points[i].X, points[i].Y);
+}
+
+void TCanvas::Polygon(const std::vector<TPoint>& points) {
+    QPainter* p = Prepare(device_.get());
+    if (!p || points.size() < 2) return;
+    QPolygon poly;
+    for (const auto& pt : points) poly << QPoint(pt.X, pt.Y);
+    if (BrushPaints(brush_)) {
+        p->setPen(Qt::NoPen);
+        p->setBrush(ToQBrush(brush_));
+        p->drawPolygon(poly);
+    }
+    if (pen_.Style() != psClear) {
+        for (size_t i = 0; i < points.size(); ++i) {
+            const TPoint a = points[i], b = points[(i + 1) % points.size()];
+            PlotLine(p, a.X, a.Y, b.X, b.Y, pen_);
+        }
+    }
+}
+
+void TCanvas::FillRect(const TRect& r) {
+    QPainter* p = Prepare(device_.get());
+    if (!p || r.IsEmpty() || !BrushPaints(brush_)) return;
+    if (brush_.Bitmap()) p->setBrushOrigin(-device_->origin);
+    p->fillRect(ToQRect(r), ToQBrush(brush_));
+}
+
+void TCanvas::FrameRect(const TRect& r) {
+    QPainter* p = Prepare(device_.get());
+    if (!p || r.IsEmpty()) return;
+    const QColor c = ToQColor(brush_.Color());
+    FillPixels(p, r.Left, r.Top, r.Width(), 1, c);
+    FillPixels(p, r.Left, r.Bottom - 1, r.Width(), 1, c);
+    FillPixels(p, r.Left, r.Top, 1, r.Height(), c);
+    FillPixels(p, r.Right - 1, r.Top, 1, r.Height(), c);
+}
+
+void TCanvas::Rectangle(int x1, int y1, int x2, int y2) {
+    QPainter* p = Prepare(device_.get());
+    if (!p) return;
+    if (pen_.Style() == psClear) {
+        if (BrushPaints(brush_) && x2 - 1 > x1 && y2 - 1 > y1) p->fillRect(QRect(x1, y1, x2 - 1 - x1, y2 - 1 - y1), ToQBrush(brush_));
+        return;
+    }
+    if (BrushPaints(brush_) && x2 - x1 > 2 && y2 - y1 > 2) p->fillRect(QRect(x1 + 1, y1 + 1, x2 - x1 - 2, y2 - y1 - 2), ToQBrush(brush_));
+    if (x2 <= x1 || y2 <= y1) return;
+    PlotLine(p, x1, y1, x2, y1, pen_);
+    PlotLine(p, x1, y2 - 1, x2, y2 - 1, pen_);
+    PlotLine(p, x1, y1, x1, y2, pen_);
+    PlotLine(p, x2 - 1, y1, x2 - 1, y2, pen_);
+}
+
+void TCanvas::Ellipse(const TRect& r) {
+    QPainter* p = Prepare(device_.get());
+    if (!p || r.IsEmpty()) return;
+    p->setPen(pen_.Style() == psClear ? QPen(Qt::NoPen) : QPen(ToQColor(pen_.Color()), 0));
+    p->setBrush(ToQBrush(brush_));
+    p->drawEllipse(QRect(r.Left, r.Top, r.Width() - 1, r.Height() - 1));
+}
+
+TColor TCanvas::Pixel(int x, int y) const {
+    if (!device_) return clNone;
+    QImage* img = device_->Image();
+    if (!img) return clNone;
+    const int px = x + device_->origin.x(), py = y + device_->origin.y();
+    if (px < 0 || py < 0 || px >= img->width() || py >= img->height()) return clNone;
+    return FromQRgb(img->pixel(px, py));
+}
+
+void TCanvas::SetPixel(int x, int y, TColor c) {
+    if (QPainter* p = Prepare(device_.get())) FillPixels(p, x, y, 1, 1, ToQColor(c));
+}
+
+namespace {
+
+// Left and top of a text cell drawn with the TA_ reference point at (x, y).
+QPoint TextCellOrigin(const QFontMetrics& fm, unsigned align, int x, int y, int width) {
+    int left = x;
+    if ((align & TA_CENTER) == TA_CENTER) left = x - width / 2;
+    else if (align & TA_RIGHT) left = x - width;
+    int top = y;
+    if ((align & TA_BASELINE) == TA_BASELINE) top = y - fm.ascent();
+    else if (align & TA_BOTTOM) top = y - fm.height();
+    return QPoint(left, top);
+}
+
+}  // namespace
+
+void TCanvas::TextOut(int x, int y, const String& text) {
+    QPainter* p = Prepare(device_.get());
+    if (!p) return;
+    const QFont f = ToQFont(font_);
+    const QFontMetrics fm(f);
+    const QString s = ToQString(text);
+    const int w = fm.horizontalAdvance(s);
+    const QPoint o = TextCellOrigin(fm, textAlign_, x, y, w);
+    if (BrushPaints(brush_)) p->fillRect(QRect(o.x(), o.y(), w, fm.height()), ToQBrush(brush_));
+    p->setFont(f);
+    p->setPen(ToQColor(font_.Color()));
+    p->drawText(QPoint(o.x(), o.y() + fm.ascent()), s);
+    penPos_ = {x + w, y};
+}
+
+void TCanvas::TextRect(const TRect& r, int x, int y, const String& text) {
+    QPainter* p = Prepare(device_.get());
+    if (!p) return;
+    if (BrushPaints(brush_) && !r.IsEmpty()) p->fillRect(ToQRect(r), ToQBrush(brush_));
+    if (r.IsEmpty()) return;
+    const QFont f = ToQFont(font_);
+    const QFontMetrics fm(f);
+    const QString s = ToQString(text);
+    const QPoint o = TextCellOrigin(fm, textAlign_, x, y, fm.horizontalAdvance(s));
+    p->setClipRect(ToQRect(r), Qt::IntersectClip);
+    p->setFont(f);
+    p->setPen(ToQColor(font_.Color()));
+    p->drawText(QPoint(o.x(), o.y() + fm.ascent()), s);
+}
+
+int TCanvas::TextWidth(const String& text) { return TextExtent(text).X; }
+int TCanvas::TextHeight(const String& text) { return TextExtent(text).Y; }
+
+TPoint TCanvas::TextExtent(const String& text) {
+    const QFontMetrics fm(ToQFont(font_));
+    return {fm.horizontalAdvance(ToQString(text)), fm.height()};
+}
+
+int TCanvas::DrawText(const String& text, TRect& r, unsigned flags) {
+    const QFont f = ToQFont(font_);
+    const QFontMetrics fm(f);
+    const QString s = ToQString(text);
+    const int qflags = ToQtTextFlags(flags);
+    if (flags & DT_CALCRECT) {
+        const int width = (flags & DT_WORDBREAK) && !(flags & DT_SINGLELINE) ? std::max(r.Width(), 1) : 1 << 20;
+        QRect b = fm.boundingRect(QRect(r.Left, r.Top, width, 1 << 20), qflags & ~(Qt::AlignHCenter | Qt::AlignRight | Qt::AlignVCenter | Qt::AlignBottom), s);
+        const int h = s.isEmpty() ? fm.height() : b.height();
+        r.Right = r.Left + (s.isEmpty() ? 0 : b.width());
+        r.Bottom = r.Top + h;
+        return h;
+    }
+    QPainter* p = Prepare(device_.get());
+    const QRect box = ToQRect(r);
+    const QRect used = fm.boundingRect(box, qflags, s);
+    if (!p) return used.height();
+    if (!(flags & DT_NOCLIP)) p->setClipRect(box, Qt::IntersectClip);
+    if (BrushPaints(brush_)) p->fillRect(used, ToQBrush(brush_));
+    p->setFont(f);
+    p->setPen(ToQColor(font_.Color()));
+    if (flags & DT_RTLREADING) p->setLayoutDirection(Qt::RightToLeft);
+    p->drawText(box, qflags, s);
+    if (flags & DT_RTLREADING) p->setLayoutDirection(Qt::LeftToRight);
+    return s.isEmpty() ? fm.height() : used.height();
+}
+
+unsigned TCanvas::SetTextAlign(unsigned flags) {
+    const unsigned old = textAlign_;
+    textAlign_ = flags;
+    return old;
+}
+
+void TCanvas::Draw(int x, int y, const TBitmap& bitmap) {
+    if (bitmap.Empty()) return;
+    if (&bitmap.Canvas() == this) return;
+    EndBitmapPainting(const_cast<TBitmap&>(bitmap));
+    QPainter* p = Prepare(device_.get());
+    if (!p) return;
+    const QImage& img = bitmap.ImageData().image;
+    if (bitmap.Transparent()) {
+        const TColor key = bitmap.TransparentColor() == clDefault ? FromQRgb(img.pixel(0, img.height() - 1))
+                                                                  : ColorToRGB(bitmap.TransparentColor());
+        QImage masked = img.convertToFormat(QImage::Format_ARGB32);
+        const QRgb keyRgb = qRgb(GetRValue(key), GetGValue(key), GetBValue(key));
+        for (int yy = 0; yy < masked.height(); ++yy) {
+            auto* line = reinterpret_cast<QRgb*>(masked.scanLine(yy));
+            for (int xx = 0; xx < masked.width(); ++xx)
+                if ((line[xx] & 0xFFFFFF) == (keyRgb & 0xFFFFFF)) line[xx] = 0;
+        }
+        p->drawImage(QPoint(x, y), masked);
+        return;
+    }
+    p->drawImage(QPoint(x, y), img);
+}
+
+void TCanvas::StretchDraw(const TRect& dest, const TBitmap& bitmap) {
+    if (bitmap.Empty() || dest.IsEmpty()) return;
+    EndBitmapPainting(const_cast<TBitmap&>(bitmap));
+    QPainter* p = Prepare(device_.get());
+    if (!p) return;
+    p->drawImage(ToQRect(dest), bitmap.ImageData().image.scaled(dest.Width(), dest.Height(), Qt::IgnoreAspectRatio, Qt::FastTransformation));
+}
+
+namespace {
+
+QImage GrabSource(const TCanvas& source, int sx, int sy, int sw, int sh) {
+    TCanvasDevice* dev = source.Device();
+    if (!dev || !dev->Image() || sw <= 0 || sh <= 0) return QImage();
+    QImage* img = dev->Image();
+    return img->copy(sx + dev->origin.x(), sy + dev->origin.y(), sw, sh);
+}
+
+}  // namespace
+
+void TCanvas::CopyRect(const TRect& dest, const TCanvas& source, const TRect& src) {
+    StretchBlt(dest.Left, dest.Top, dest.Width(), dest.Height(), source, src.Left, src.Top, src.Width(), src.Height());
+}
+
+void TCanvas::StretchBlt(int dx, int dy, int dw, int dh, const TCanvas& source, int sx, int sy, int sw, int sh) {
+    if (dw == 0 || dh == 0) return;
+    QImage part = GrabSource(source, sx, sy, sw, sh);  // copied before drawing: source may be this canvas
+    QPainter* p = Prepare(device_.get());
+    if (!p || part.isNull()) return;
+    const int w = std::abs(dw), h = std::abs(dh);
+    if (w != part.width() || h != part.height()) part = part.scaled(w, h, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    if (dw < 0 || dh < 0) part = part.mirrored(dw < 0, dh < 0);
+    const int left = dw < 0 ? dx + dw + 1 : dx;
+    const int top = dh < 0 ? dy + dh + 1 : dy;
+    p->setCompositionMode(QPainter::CompositionMode_Source);
+    p->drawImage(QPoint(left, top), part);
+    p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+void TCanvas::GradientFillRect(const TRect& r, TColor start, TColor stop, bool vertical) {
+    QPainter* p = Prepare(device_.get());
+    if (!p || r.IsEmpty()) return;
+    const TColor a = ColorToRGB(start), b = ColorToRGB(stop);
+    const int n = vertical ? r.Height() : r.Width();
+    for (int i = 0; i < n; ++i) {
+        auto mix = [&](int ca, int cb) { return n == 1 ? ca : ca + (cb - ca) * i / (n - 1); };
+        const QColor c(mix(GetRValue(a), GetRValue(b)), mix(GetGValue(a), GetGValue(b)), mix(GetBValue(a), GetBValue(b)));
+        if (vertical) FillPixels(p, r.Left, r.Top + i, r.Width(), 1, c);
+        else FillPixels(p, r.Left + i, r.Top, 1, r.Height(), c);
+    }
+}
+
+TRect TCanvas::ClipRect() const {
+    if (!device_) return TRect{};
+    QRect c = device_->clipped ? device_->clip : QRect(QPoint(0, 0), device_->Size());
+    return OffsetRect(FromQRect(c), -device_->origin.x(), -device_->origin.y());
+}
+
+void TCanvas::IntersectClipRect(const TRect& r) {
+    if (!device_) return;
+    const QRect dev = ToQRect(r).translated(device_->origin);
+    device_->clip = device_->clipped ? device_->clip.intersected(dev) : dev;
+    if (device_->clip.isEmpty()) device_->clip = QRect(0, 0, 0, 0);
+    device_->clipped = true;
+}
+
+void TCanvas::SelectClipRect(const TRect& r) {
+    if (!device_) return;
+    device_->clip = ToQRect(r).translated(device_->origin);
+    device_->clipped = true;
+}
+
+void TCanvas::RemoveClip() {
+    if (device_) device_->clipped = false;
+}
+
+TPoint TCanvas::Origin() const { return device_ ? TPoint{device_->origin.x(), device_->origin.y()} : TPoint{}; }
+
+void TCanvas::SetOrigin(TPoint origin) {
+    if (device_) device_->origin = QPoint(origin.X, origin.Y);
+}
+
+void TCanvas::MoveOrigin(int dx, int dy) {
+    if (device_) device_->origin += QPoint(dx, dy);
+}
+
+int TCanvas::SaveState() {
+    if (!device_) return 0;
+    device_->saved.push_back({device_->origin, device_->clipped, device_->clip});
+    return static_cast<int>(device_->saved.size());
+}
+
+void TCanvas::RestoreState(int saved) {
+    if (!device_ || saved <= 0 || saved > static_cast<int>(device_->saved.size())) return;
+    const auto s = device_->saved[saved - 1];
+    device_->saved.resize(saved - 1);
+    device_->origin = s.origin;
+    device_->clipped = s.clipped;
+    device_->clip = s.clip;
+}
+
+// ---------------------------------------------------------------------------
+// Bitmap
+
+TBitmap::TBitmap() : image_(std::make_unique<Image>()), canvas_(std::make_unique<TCanvas>()) {
+    canvas_->BindDevice(std::make_unique<TImageDevice>(image_.get()));
+}
+
+TBitmap::TBitmap(int width, int height) : TBitmap() { SetSize(width, height); }
+
+TBitmap::~TBitmap() {
+    EndBitmapPainting(*this);
+}
+
+int TBitmap::Width() const { return image_->image.width(); }
+int TBitmap::Height() const { return image_->image.height(); }
+void TBitmap::SetWidth(int w) { SetSize(w, Height()); }
+void TBitmap::SetHeight(int h) { SetSize(Width(), h); }
+
+void TBitmap::SetSize(int w, int h) {
+    w = std::max(0, w);
+    h = std::max(0, h);
+    if (w == Width() && h == Height()) return;
+    EndBitmapPainting(*this);
+    QImage next(w, h, QImage::Format_RGB32);
+    if (!next.isNull()) {
+        next.fill(Qt::white);
+        if (!image_->image.isNull()) {
+            QPainter p(&next);
+            p.drawImage(0, 0, image_->image);
+        }
+    }
+    image_->image = (w == 0 || h == 0) ? QImage() : next;
+    Changed();
+}
+
+TCanvas& TBitmap::Canvas() { return *canvas_; }
+const TCanvas& TBitmap::Canvas() const { return *canvas_; }
+
+void TBitmap::Assign(const TBitmap& other) {
+    if (&other == this) return;
+    EndBitmapPainting(*this);
+    EndBitmapPainting(const_cast<TBitmap&>(other));
+    image_->image = other.image_->image.copy();
+    transparent_ = other.transparent_;
+    transparentColor_ = other.transparentColor_;
+    Changed();
+}
+
+void TBitmap::SetTransparent(bool v) { if (v != transparent_) { transparent_ = v; Changed(); } }
+void TBitmap::SetTransparentColor(TColor v) { if (v != transparentColor_) { transparentColor_ = v; Changed(); } }
+
+bool TBitmap::LoadFromFile(const String& fileName) {
+    QImage img;
+    if (!img.load(ToQString(fileName))) return false;
+    EndBitmapPainting(*this);
+    image_->image = img.convertToFormat(QImage::Format_RGB32);
+    Changed();
+    return true;
+}
+
+bool TBitmap::LoadFromData(const unsigned char* data, size_t size) {
+    QImage img;
+    if (!img.loadFromData(data, static_cast<int>(size))) return false;
+    EndBitmapPainting(*this);
+    image_->image = img.convertToFormat(QImage::Format_RGB32);
+    Changed();
+    return true;
+}
+
+bool TBitmap::SaveToFile(const String& fileName) const {
+    EndBitmapPainting(const_cast<TBitmap&>(*this));
+    return image_->image.save(ToQString(fileName), "PNG");
+}

@@ -1,0 +1,324 @@
+// Colours, pens, brushes, fonts, the canvas and off-screen bitmaps.
+// Drawing is aliased and pixel-exact: lines leave out their end point and
+// rectangles leave out their right and bottom edges.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "Types.h"
+
+// 0x00BBGGRR for an RGB value, 0xFF0000nn for system colour nn.
+using TColor = std::uint32_t;
+
+constexpr TColor clBlack = 0x000000;
+constexpr TColor clMaroon = 0x000080;
+constexpr TColor clGreen = 0x008000;
+constexpr TColor clOlive = 0x008080;
+constexpr TColor clNavy = 0x800000;
+constexpr TColor clPurple = 0x800080;
+constexpr TColor clTeal = 0x808000;
+constexpr TColor clGray = 0x808080;
+constexpr TColor clSilver = 0xC0C0C0;
+constexpr TColor clRed = 0x0000FF;
+constexpr TColor clLime = 0x00FF00;
+constexpr TColor clYellow = 0x00FFFF;
+constexpr TColor clBlue = 0xFF0000;
+constexpr TColor clFuchsia = 0xFF00FF;
+constexpr TColor clAqua = 0xFFFF00;
+constexpr TColor clWhite = 0xFFFFFF;
+constexpr TColor clNone = 0x1FFFFFFF;
+constexpr TColor clDefault = 0x20000000;
+
+constexpr TColor clSystemColor = 0xFF000000;
+constexpr TColor clScrollBar = clSystemColor | 0;
+constexpr TColor clBackground = clSystemColor | 1;
+constexpr TColor clActiveCaption = clSystemColor | 2;
+constexpr TColor clInactiveCaption = clSystemColor | 3;
+constexpr TColor clMenu = clSystemColor | 4;
+constexpr TColor clWindow = clSystemColor | 5;
+constexpr TColor clWindowFrame = clSystemColor | 6;
+constexpr TColor clMenuText = clSystemColor | 7;
+constexpr TColor clWindowText = clSystemColor | 8;
+constexpr TColor clCaptionText = clSystemColor | 9;
+constexpr TColor clActiveBorder = clSystemColor | 10;
+constexpr TColor clInactiveBorder = clSystemColor | 11;
+constexpr TColor clAppWorkSpace = clSystemColor | 12;
+constexpr TColor clHighlight = clSystemColor | 13;
+constexpr TColor clHighlightText = clSystemColor | 14;
+constexpr TColor clBtnFace = clSystemColor | 15;
+constexpr TColor clBtnShadow = clSystemColor | 16;
+constexpr TColor clGrayText = clSystemColor | 17;
+constexpr TColor clBtnText = clSystemColor | 18;
+constexpr TColor clInactiveCaptionText = clSystemColor | 19;
+constexpr TColor clBtnHighlight = clSystemColor | 20;
+constexpr TColor cl3DDkShadow = clSystemColor | 21;
+constexpr TColor cl3DLight = clSystemColor | 22;
+constexpr TColor clInfoText = clSystemColor | 23;
+constexpr TColor clInfoBk = clSystemColor | 24;
+constexpr TColor clHotLight = clSystemColor | 26;
+constexpr int SystemColorCount = 31;
+
+inline constexpr TColor RGB(int r, int g, int b) {
+    return static_cast<TColor>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
+}
+inline constexpr int GetRValue(TColor c) { return c & 0xFF; }
+inline constexpr int GetGValue(TColor c) { return (c >> 8) & 0xFF; }
+inline constexpr int GetBValue(TColor c) { return (c >> 16) & 0xFF; }
+inline constexpr bool IsSystemColor(TColor c) { return (c & 0xFF000000u) == clSystemColor; }
+
+// Resolves a system colour through the current system colour table; an RGB
+// value comes back unchanged (clNone and clDefault resolve to black).
+TColor ColorToRGB(TColor color);
+// The system colour table: read from the desktop's palette at start-up, or
+// pinned to a fixed classic table so that pictures are reproducible.
+void UseDesktopPalette();
+void UseClassicPalette();
+bool ClassicPaletteInUse();
+void SetSystemColor(int index, TColor rgb);
+
+// "clBtnFace" <-> clBtnFace, for stored layouts.
+bool IdentToColor(std::u16string_view ident, TColor& color);
+bool ColorToIdent(TColor color, String& ident);
+// An identifier or a number, as stored layouts write colours.
+String ColorToString(TColor color);
+TColor StringToColor(std::u16string_view s);
+
+enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
+enum TBrushStyle { bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross };
+enum TFontStyle { fsBold, fsItalic, fsUnderline, fsStrikeOut };
+using TFontStyles = Set<TFontStyle>;
+enum TFontPitch { fpDefault, fpVariable, fpFixed };
+using TFontCharset = std::uint8_t;
+constexpr TFontCharset ANSI_CHARSET = 0;
+constexpr TFontCharset DEFAULT_CHARSET = 1;
+
+// Graphics objects tell their owner when they change.
+class TGraphicsObject : public TObject {
+public:
+    LV_CLASS_NAME(TGraphicsObject)
+    TNotifyEvent OnChange;
+
+protected:
+    void Changed();
+};
+
+class TFont : public TGraphicsObject {
+public:
+    LV_CLASS_NAME(TFont)
+    TFont();
+
+    const String& Name() const { return name_; }
+    void SetName(const String& v);
+    // Negative: character height in pixels; positive: cell height.
+    int Height() const { return height_; }
+    void SetHeight(int v);
+    // Points at 96 pixels per inch.
+    int Size() const;
+    void SetSize(int points);
+    TColor Color() const { return color_; }
+    void SetColor(TColor v);
+    TFontStyles Style() const { return style_; }
+    void SetStyle(TFontStyles v);
+    TFontCharset Charset() const { return charset_; }
+    void SetCharset(TFontCharset v);
+    TFontPitch Pitch() const { return pitch_; }
+    void SetPitch(TFontPitch v);
+
+    void Assign(const TFont& other);
+    bool SameAs(const TFont& other) const;
+
+private:
+    String name_ = u"Tahoma";
+    int height_ = -11;
+    TColor color_ = clWindowText;
+    TFontStyles style_;
+    TFontCharset charset_ = DEFAULT_CHARSET;
+    TFontPitch pitch_ = fpDefault;
+};
+
+class TBitmap;
+
+class TPen : public TGraphicsObject {
+public:
+    LV_CLASS_NAME(TPen)
+    TColor Color() const { return color_; }
+    void SetColor(TColor v);
+    int Width() const { return width_; }
+    void SetWidth(int v);
+    TPenStyle Style() const { return style_; }
+    void SetStyle(TPenStyle v);
+    void Assign(const TPen& other);
+
+private:
+    TColor color_ = clBlack;
+    int width_ = 1;
+    TPenStyle style_ = psSolid;
+};
+
+class TBrush : public TGraphicsObject {
+public:
+    LV_CLASS_NAME(TBrush)
+    TColor Color() const { return color_; }
+    void SetColor(TColor v);  // also makes a clear brush solid again
+    TBrushStyle Style() const { return style_; }
+    void SetStyle(TBrushStyle v);
+    // A pattern bitmap (not owned) replaces the colour while it is set.
+    TBitmap* Bitmap() const { return bitmap_; }
+    void SetBitmap(TBitmap* v);
+    void Assign(const TBrush& other);
+
+private:
+    TColor color_ = clWhite;
+    TBrushStyle style_ = bsSolid;
+    TBitmap* bitmap_ = nullptr;
+};
+
+// Text-format flags of the text primitive.
+constexpr unsigned DT_TOP = 0x0;
+constexpr unsigned DT_LEFT = 0x0;
+constexpr unsigned DT_CENTER = 0x1;
+constexpr unsigned DT_RIGHT = 0x2;
+constexpr unsigned DT_VCENTER = 0x4;
+constexpr unsigned DT_BOTTOM = 0x8;
+constexpr unsigned DT_WORDBREAK = 0x10;
+constexpr unsigned DT_SINGLELINE = 0x20;
+constexpr unsigned DT_EXPANDTABS = 0x40;
+constexpr unsigned DT_NOCLIP = 0x100;
+constexpr unsigned DT_CALCRECT = 0x400;
+constexpr unsigned DT_NOPREFIX = 0x800;
+constexpr unsigned DT_END_ELLIPSIS = 0x8000;
+constexpr unsigned DT_RTLREADING = 0x20000;
+
+// Reference-point flags of TextOut.
+constexpr unsigned TA_LEFT = 0;
+constexpr unsigned TA_RIGHT = 2;
+constexpr unsigned TA_CENTER = 6;
+constexpr unsigned TA_TOP = 0;
+constexpr unsigned TA_BOTTOM = 8;
+constexpr unsigned TA_BASELINE = 24;
+
+struct TCanvasDevice;  // the painting surface behind a canvas (framework-internal)
+
+class TCanvas : public TObject {
+public:
+    LV_CLASS_NAME(TCanvas)
+    TCanvas();
+    ~TCanvas() override;
+    TCanvas(const TCanvas&) = delete;
+    TCanvas& operator=(const TCanvas&) = delete;
+
+    TPen& Pen() { return pen_; }
+    TBrush& Brush() { return brush_; }
+    TFont& Font() { return font_; }
+    TPoint PenPos() const { return penPos_; }
+    void SetPenPos(TPoint p) { penPos_ = p; }
+
+    // True while the canvas is bound to a surface it can draw on.
+    bool HandleAllocated() const;
+
+    void MoveTo(int x, int y);
+    void LineTo(int x, int y);
+    void Polyline(const std::vector<TPoint>& points);
+    void Polygon(const std::vector<TPoint>& points);
+    void FillRect(const TRect& r);
+    void FrameRect(const TRect& r);
+    // Outline with the pen, inside with the brush. With a clear pen the
+    // shape covers one pixel less on the right and the bottom.
+    void Rectangle(int x1, int y1, int x2, int y2);
+    void Rectangle(const TRect& r) { Rectangle(r.Left, r.Top, r.Right, r.Bottom); }
+    void Ellipse(const TRect& r);
+
+    TColor Pixel(int x, int y) const;
+    void SetPixel(int x, int y, TColor c);
+
+    void TextOut(int x, int y, const String& text);
+    // Fills r with the brush (unless clear) and draws text at (x, y) clipped to r.
+    void TextRect(const TRect& r, int x, int y, const String& text);
+    int TextWidth(const String& text);
+    int TextHeight(const String& text);
+    TPoint TextExtent(const String& text);
+    // The text primitive with DT_ flags; returns the height of the text.
+    int DrawText(const String& text, TRect& r, unsigned flags);
+    unsigned TextAlign() const { return textAlign_; }
+    unsigned SetTextAlign(unsigned flags);  // returns the previous flags
+
+    // Bitmaps and block copies.
+    void Draw(int x, int y, const TBitmap& bitmap);
+    void StretchDraw(const TRect& dest, const TBitmap& bitmap);
+    void CopyRect(const TRect& dest, const TCanvas& source, const TRect& src);
+    // Stretched copy; a negative extent mirrors along that axis.
+    void StretchBlt(int dx, int dy, int dw, int dh, const TCanvas& source, int sx, int sy, int sw, int sh);
+    // Two-colour linear gradient over r, from the first row (vertical) or the
+    // first column (horizontal) to the last.
+    void GradientFillRect(const TRect& r, TColor start, TColor stop, bool vertical);
+
+    // Clipping, origin and saved state.
+    TRect ClipRect() const;
+    void IntersectClipRect(const TRect& r);
+    void SelectClipRect(const TRect& r);
+    void RemoveClip();
+    TPoint Origin() const;
+    void SetOrigin(TPoint origin);
+    void MoveOrigin(int dx, int dy);
+    int SaveState();
+    void RestoreState(int saved);
+
+    // Framework-internal binding to a surface.
+    TCanvasDevice* Device() const { return device_.get(); }
+    void BindDevice(std::unique_ptr<TCanvasDevice> device);
+    std::unique_ptr<TCanvasDevice> ReleaseDevice();
+
+private:
+    TPen pen_;
+    TBrush brush_;
+    TFont font_;
+    TPoint penPos_;
+    unsigned textAlign_ = TA_LEFT | TA_TOP;
+    std::unique_ptr<TCanvasDevice> device_;
+};
+
+enum TPixelFormat { pfDevice, pf24bit, pf32bit };
+
+// A 32-bit off-screen image with its own canvas.
+class TBitmap : public TGraphicsObject {
+public:
+    LV_CLASS_NAME(TBitmap)
+    TBitmap();
+    TBitmap(int width, int height);
+    ~TBitmap() override;
+    TBitmap(const TBitmap&) = delete;
+    TBitmap& operator=(const TBitmap&) = delete;
+
+    int Width() const;
+    int Height() const;
+    void SetWidth(int w);
+    void SetHeight(int h);
+    void SetSize(int w, int h);
+    bool Empty() const { return Width() == 0 || Height() == 0; }
+    TPixelFormat PixelFormat() const { return pf32bit; }
+    void SetPixelFormat(TPixelFormat) {}
+
+    TCanvas& Canvas();
+    const TCanvas& Canvas() const;
+    void Assign(const TBitmap& other);
+
+    // Transparent drawing: pixels of TransparentColor are not drawn.
+    bool Transparent() const { return transparent_; }
+    void SetTransparent(bool v);
+    TColor TransparentColor() const { return transparentColor_; }
+    void SetTransparentColor(TColor v);
+
+    bool LoadFromFile(const String& fileName);
+    bool SaveToFile(const String& fileName) const;  // PNG
+    bool LoadFromData(const unsigned char* data, size_t size);  // PNG or other image data
+
+    struct Image;  // framework-internal pixel store
+    Image& ImageData() const { return *image_; }
+
+private:
+    std::unique_ptr<Image> image_;
+    std::unique_ptr<TCanvas> canvas_;
+    bool transparent_ = false;
+    TColor transparentColor_ = clDefault;
+};

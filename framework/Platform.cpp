@@ -1,0 +1,54 @@
+#include "Platform.h"
+
+#include <QApplication>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <unistd.h>
+
+#include "Graphics.h"
+
+namespace {
+
+// Freed by StopPlatform only: tearing Qt down from a static destructor is unsafe.
+QApplication* gApp = nullptr;
+bool gOffscreen = false;
+
+void EnsureRuntimeDir() {
+    if (std::getenv("XDG_RUNTIME_DIR")) return;
+    const std::string dir = "/tmp/lumivar-runtime-" + std::to_string(getuid());
+    std::filesystem::create_directories(dir);
+    std::filesystem::permissions(dir, std::filesystem::perms::owner_all, std::filesystem::perm_options::replace);
+    setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+}
+
+}  // namespace
+
+void StartPlatform(int& argc, char** argv, TPlatformMode mode) {
+    if (gApp || qApp) return;
+    EnsureRuntimeDir();
+    gOffscreen = mode == TPlatformMode::Offscreen;
+    if (gOffscreen) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    gApp = new QApplication(argc, argv);
+    UseDesktopPalette();
+}
+
+void StopPlatform() {
+    delete gApp;
+    gApp = nullptr;
+}
+
+bool PlatformStarted() { return qApp != nullptr; }
+bool PlatformIsOffscreen() { return gOffscreen; }
+
+bool DisplayAvailable() {
+    const char* display = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (display && *display) || (wayland && *wayland);
+}
+
+void ProcessPendingEvents() {
+    if (qApp) QApplication::processEvents();
+}

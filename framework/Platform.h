@@ -1,0 +1,24 @@
+// Start-up of the windowing layer. The GUI application object behind the
+// toolkit exists once per process; everything that draws or shows a window
+// needs it first.
+#pragma once
+
+enum class TPlatformMode {
+    Desktop,    // a real display
+    Offscreen,  // no display: windows are drawn off screen (batch runs, tests)
+};
+
+// Creates the process's GUI application object once; later calls do nothing.
+// Offscreen mode selects the off-screen windowing back end and a private
+// runtime directory when none is set.
+void StartPlatform(int& argc, char** argv, TPlatformMode mode);
+// Destroys the GUI application object; the last thing a program does.
+void StopPlatform();
+bool PlatformStarted();
+bool PlatformIsOffscreen();
+// True when a display can be reached (used to decide between a window and
+// the batch fallback).
+bool DisplayAvailable();
+// Runs pending events once without waiting (tests use this to let queued
+// work, such as posted size messages, happen).
+void ProcessPendingEvents();

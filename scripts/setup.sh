@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages the build needs (only those missing), then
+# configures and builds Lumivar into build/. Sourced by run.sh and test.sh.
+set -euo pipefail
+
+LUMIVAR_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+LUMIVAR_BUILD="${LUMIVAR_BUILD:-$LUMIVAR_ROOT/build}"
+PACKAGES=(build-essential cmake qt6-base-dev libgtest-dev fonts-dejavu-core)
+
+missing=()
+for pkg in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$pkg")
+  fi
+done
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  sudo_cmd=()
+  if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
+  "${sudo_cmd[@]}" apt-get update
+  "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+cmake -S "$LUMIVAR_ROOT" -B "$LUMIVAR_BUILD" -DCMAKE_BUILD_TYPE=Release
+cmake --build "$LUMIVAR_BUILD" -j "$(nproc)"
