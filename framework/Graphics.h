@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "Classes.h"
 #include "Types.h"
 
 // 0x00BBGGRR for an RGB value, 0xFF0000nn for system colour nn.
@@ -94,7 +95,7 @@ constexpr TFontCharset ANSI_CHARSET = 0;
 constexpr TFontCharset DEFAULT_CHARSET = 1;
 
 // Graphics objects tell their owner when they change.
-class TGraphicsObject : public TObject {
+class TGraphicsObject : public TPersistent {
 public:
     LV_CLASS_NAME(TGraphicsObject)
     TNotifyEvent OnChange;

@@ -1,0 +1,17 @@
+// Names of the toolkit's enumerations as stored layouts write them.
+#pragma once
+
+#include "Streaming.h"
+
+extern const TEnumType kAlignType;
+extern const TEnumType kAlignmentType;
+extern const TEnumType kButtonLayoutType;
+extern const TEnumType kBiDiModeType;
+extern const TEnumType kBevelCutType;
+extern const TEnumType kFormBorderStyleType;
+extern const TEnumType kPositionType;
+extern const TEnumType kWindowStateType;
+extern const TEnumType kFontStyleType;
+extern const TEnumType kFontPitchType;
+extern const TEnumType kDragModeType;
+extern const TEnumType kAnchorKindType;
