@@ -1,0 +1,252 @@
+#include "RichText.h"
+
+#include <algorithm>
+
+#include "TextFile.h"
+
+// ---------------------------------------------------------------------------
+// TRichTextLines
+
+int TRichTextLines::Count() const { return document_.store_.Count(); }
+
+String TRichTextLines::Get(int Index) const {
+    CheckIndex(Index);
+    return document_.store_.Get(Index);
+}
+
+int TRichTextLines::Length(int Index) const {
+    CheckIndex(Index);
+    return document_.store_.Length(Index);
+}
+
+String TRichTextLines::Mid(int Index, int Start, int Count) const {
+    CheckIndex(Index);
+    return document_.store_.Mid(Index, Start, Count);
+}
+
+const TLineStore* TRichTextLines::Store() const { return &document_.store_; }
+
+void TRichTextLines::Put(int Index, const String& S) {
+    CheckIndex(Index);
+    const TTextPosition at = document_.LinePosition(Index);
+    const auto removed = static_cast<std::uint64_t>(document_.store_.Length(Index));
+    document_.store_.Put(Index, S);
+    document_.runs_.Splice(static_cast<std::uint64_t>(at), removed, static_cast<std::uint64_t>(document_.store_.Length(Index)));
+    document_.ClampSelection();
+    document_.Changed();
+}
+
+int TRichTextLines::Add(const String& S) {
+    // Text after the last break: its breaks end lines, and the text after
+    // the last of them is one more line.
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < S.size(); ++i) {
+        if (S[i] != u'\r' && S[i] != u'\n') continue;
+        document_.AddLine(std::u16string_view(S).substr(start, i - start));
+        if (S[i] == u'\r' && i + 1 < S.size() && S[i + 1] == u'\n') ++i;
+        start = i + 1;
+    }
+    document_.AddLine(std::u16string_view(S).substr(start));
+    document_.Changed();
+    return Count() - 1;
+}
+
+int TRichTextLines::AddFrom(const TStrings& Source, int Index) {
+    const TLineStore* source = Source.Store();
+    if (!source) return TStrings::AddFrom(Source, Index);
+    if (Index < 0 || Index >= source->Count()) Source.Get(Index);  // raises the source's index error
+    const std::string_view bytes = source->LineBytes(Index);
+    if (bytes.find_first_of("\r\n") != std::string_view::npos) return Add(source->Get(Index));
+    document_.store_.AddUtf8(bytes);
+    document_.Changed();
+    return Count() - 1;
+}
+
+void TRichTextLines::Insert(int Index, const String& S) {
+    if (Index < 0 || Index > Count()) IndexError(Index);
+    if (Index == Count()) {
+        Add(S);
+        return;
+    }
+    const TTextPosition at = document_.LinePosition(Index);
+    // One line per break in S, inserted bottom-up at Index.
+    std::vector<std::u16string_view> pieces;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < S.size(); ++i) {
+        if (S[i] != u'\r' && S[i] != u'\n') continue;
+        pieces.push_back(std::u16string_view(S).substr(start, i - start));
+        if (S[i] == u'\r' && i + 1 < S.size() && S[i + 1] == u'\n') ++i;
+        start = i + 1;
+    }
+    pieces.push_back(std::u16string_view(S).substr(start));
+    std::uint64_t inserted = 0;
+    for (auto piece = pieces.rbegin(); piece != pieces.rend(); ++piece) {
+        document_.store_.Insert(Index, *piece);
+        inserted += static_cast<std::uint64_t>(document_.store_.Length(Index)) + 1;
+    }
+    document_.runs_.Splice(static_cast<std::uint64_t>(at), 0, inserted);
+    document_.ClampSelection();
+    document_.Changed();
+}
+
+void TRichTextLines::Delete(int Index) {
+    CheckIndex(Index);
+    const TTextPosition at = document_.LinePosition(Index);
+    const auto removed = static_cast<std::uint64_t>(document_.store_.Length(Index)) + 1;
+    document_.store_.Delete(Index);
+    if (Count() == 0)
+        document_.runs_.Clear();
+    else
+        document_.runs_.Splice(static_cast<std::uint64_t>(at), removed, 0);
+    document_.ClampSelection();
+    document_.Changed();
+}
+
+void TRichTextLines::Clear() {
+    document_.store_.Clear();
+    document_.TextReplaced();
+}
+
+void TRichTextLines::LoadFromFile(const String& FileName) {
+    TLineStore loaded;
+    try {
+        loaded.LoadFromFile(FileName);
+    } catch (const ETextReadError&) {
+        throw EReadError(u"Failed to Load Stream");
+    } catch (const std::bad_alloc&) {
+        throw EReadError(u"Failed to Load Stream");
+    }
+    // Free the old text before the caller goes on, so that the old and the
+    // new text are never both held longer than the swap.
+    document_.store_.Swap(loaded);
+    loaded.Clear();
+    document_.TextReplaced();
+}
+
+void TRichTextLines::SetUpdateState(bool Updating) { document_.UpdateStateChanged(Updating); }
+
+// ---------------------------------------------------------------------------
+// TTextAttributes
+
+TColor TTextAttributes::Color() const { return document_.Format(document_.FormatAt(document_.SelStart())).Color; }
+
+void TTextAttributes::SetColor(TColor Value) {
+    TFormatChange change;
+    change.Kind = TFormatChange::SetColor;
+    change.Color = ColorToRGB(Value);
+    document_.ApplyFormat(document_.SelStart(), document_.SelStart() + document_.SelLength(), change);
+}
+
+TFontStyles TTextAttributes::Style() const { return document_.Format(document_.FormatAt(document_.SelStart())).Style; }
+
+void TTextAttributes::SetStyle(TFontStyles Value) {
+    TFormatChange change;
+    change.Kind = TFormatChange::SetStyle;
+    change.Style = Value;
+    document_.ApplyFormat(document_.SelStart(), document_.SelStart() + document_.SelLength(), change);
+}
+
+// ---------------------------------------------------------------------------
+// TRichTextDocument
+
+TRichTextDocument::TRichTextDocument() : lines_(*this), attributes_(*this) {}
+
+TTextPosition TRichTextDocument::TextLength() const {
+    return static_cast<TTextPosition>(store_.TotalUnits()) + store_.Count();
+}
+
+TTextPosition TRichTextDocument::LinePosition(int Line) const {
+    return static_cast<TTextPosition>(store_.UnitsBefore(Line)) + Line;
+}
+
+int TRichTextDocument::LineAtPosition(TTextPosition Pos) const {
+    return store_.LineAtPosition(static_cast<std::uint64_t>(std::max<TTextPosition>(Pos, 0)));
+}
+
+void TRichTextDocument::SetSelStart(TTextPosition Value) {
+    selStart_ = selEnd_ = std::clamp<TTextPosition>(Value, 0, TextLength());
+    Changed();
+}
+
+void TRichTextDocument::SetSelLength(TTextPosition Value) {
+    // Our choice for an end before the start: nothing is selected.
+    selEnd_ = std::clamp<TTextPosition>(selStart_ + std::max<TTextPosition>(Value, 0), selStart_, TextLength());
+    if (Updating())
+        scrollPending_ = true;
+    else if (OnScrollToCaret)
+        OnScrollToCaret();
+    Changed();
+}
+
+void TRichTextDocument::SelectAll() {
+    selStart_ = 0;
+    selEnd_ = TextLength();
+    Changed();
+}
+
+String TRichTextDocument::SelText() const {
+    String text;
+    if (selEnd_ <= selStart_) return text;
+    int line = LineAtPosition(selStart_);
+    TTextPosition lineStart = LinePosition(line);
+    for (; line < store_.Count() && lineStart < selEnd_; ++line) {
+        const int length = store_.Length(line);
+        const TTextPosition from = std::max(selStart_, lineStart) - lineStart;
+        const TTextPosition to = std::min<TTextPosition>(selEnd_ - lineStart, length);
+        if (to > from) text += store_.Mid(line, static_cast<int>(from), static_cast<int>(to - from));
+        const TTextPosition breakPos = lineStart + length;
+        if (breakPos >= selStart_ && breakPos < selEnd_) text += u'\n';
+        lineStart = breakPos + 1;
+    }
+    return text;
+}
+
+TFormatIndex TRichTextDocument::FormatAt(TTextPosition Pos) const {
+    return runs_.FormatAt(static_cast<std::uint64_t>(std::max<TTextPosition>(Pos, 0)));
+}
+
+void TRichTextDocument::LineRuns(int Line, std::vector<TLineRun>& Runs) const {
+    Runs.clear();
+    const int length = store_.Length(Line);
+    if (length == 0) return;
+    const auto start = static_cast<std::uint64_t>(LinePosition(Line));
+    thread_local std::vector<TFormatRun> runs;
+    runs_.RunsIn(start, start + static_cast<std::uint64_t>(length), runs);
+    for (const TFormatRun& run : runs)
+        Runs.push_back(TLineRun{static_cast<int>(run.Start - start), static_cast<int>(run.Length), run.Format});
+}
+
+void TRichTextDocument::ApplyFormat(TTextPosition From, TTextPosition To, const TFormatChange& Change) {
+    From = std::clamp<TTextPosition>(From, 0, TextLength());
+    To = std::clamp<TTextPosition>(To, From, TextLength());
+    if (From == To) return;
+    runs_.Apply(static_cast<std::uint64_t>(From), static_cast<std::uint64_t>(To), Change);
+    Changed();
+}
+
+void TRichTextDocument::Changed() {
+    if (!Updating() && OnChange) OnChange();
+}
+
+void TRichTextDocument::TextReplaced() {
+    runs_.Clear();
+    selStart_ = selEnd_ = 0;
+    Changed();
+}
+
+void TRichTextDocument::ClampSelection() {
+    const TTextPosition end = TextLength();
+    selStart_ = std::min(selStart_, end);
+    selEnd_ = std::min(selEnd_, end);
+}
+
+void TRichTextDocument::AddLine(std::u16string_view line) { store_.Add(line); }
+
+void TRichTextDocument::UpdateStateChanged(bool updating) {
+    if (updating) return;
+    if (scrollPending_) {
+        scrollPending_ = false;
+        if (OnScrollToCaret) OnScrollToCaret();
+    }
+    if (OnRepaint) OnRepaint();
+}
