@@ -49,9 +49,6 @@ void PaintWindowOnto(TWinControl* control, QPainter* painter, QSize size, QPoint
 void SetMouseControl(TControl* control);
 void SetCursorPos(TPoint screenPos);
 
-// Runs toolkit code called from the event loop; an escaping error goes to
-// the application's error handler instead of through Qt.
-void GuardEvent(const std::function<void()>& body);
 // Marks the window of a widget as having paints waiting.
 void NotePendingPaint(QWidget* widget);
 // Qt key to toolkit key code and back.

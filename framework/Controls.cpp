@@ -923,6 +923,13 @@ void TWinControl::GetImage(TBitmap& bitmap) {
     EndBitmapPainting(bitmap);
 }
 
+void TWinControl::GetWindowImage(TBitmap& bitmap) {
+    if (!widget_) return;
+    const QImage image = widget_->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EndBitmapPainting(bitmap);
+    bitmap.ImageData().image = image;
+}
+
 void TWinControl::PaintHandler(TCanvas& canvas, const TRect& updateRect) {
     if (Perform(WM_ERASEBKGND, reinterpret_cast<std::intptr_t>(&canvas)) == 0) {
         // nothing: the control erased nothing and paints everything itself

@@ -389,8 +389,12 @@ public:
     // Paints the control's background, client area and children onto a canvas
     // (used for transparent children and screenshots).
     void PaintTo(TCanvas& canvas, int X, int Y);
-    // Renders the control with everything on it into a bitmap.
+    // Renders the control with everything on it into a bitmap through the
+    // toolkit's own painting.
     void GetImage(TBitmap& bitmap);
+    // The window as the windowing system shows it, native parts (such as
+    // scroll bars) included.
+    void GetWindowImage(TBitmap& bitmap);
 
     void WndProc(TMessage& Message) override;
     void ChangeScale(int M, int D) override;
@@ -517,6 +521,9 @@ bool AnyPaintPending();
 using TExceptionHandler = std::function<void(const std::exception& error)>;
 void SetExceptionHandler(TExceptionHandler handler);
 void HandleEventException(const std::exception& error);
+// Runs toolkit code on behalf of the event loop; an escaping error goes to
+// the error handler, as it would from a real event.
+void GuardEvent(const std::function<void()>& body);
 // Told whenever the control under the pointer changes (for the current hint).
 using TMouseControlHandler = std::function<void(TControl* control)>;
 void SetMouseControlHandler(TMouseControlHandler handler);

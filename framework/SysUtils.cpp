@@ -15,14 +15,6 @@ bool FileExists(const String& fileName) {
     return std::filesystem::is_regular_file(std::filesystem::path(StringToUtf8(fileName)), ec);
 }
 
-String ExpandFileName(const String& fileName) {
-    if (fileName.empty()) return fileName;
-    std::error_code ec;
-    const auto absolute = std::filesystem::absolute(std::filesystem::path(StringToUtf8(fileName)), ec);
-    if (ec) return fileName;
-    return S(absolute.lexically_normal().string());
-}
-
 String ExtractFileName(const String& fileName) {
     const auto slash = fileName.find_last_of(u"/\\");
     return slash == String::npos ? fileName : fileName.substr(slash + 1);

@@ -1,0 +1,185 @@
+#include "BatchMode.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string_view>
+
+#include "Dialogs.h"
+#include "Forms.h"
+#include "Platform.h"
+#include "Unit1.h"
+
+namespace {
+
+bool StartsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
+
+}  // namespace
+
+std::string UsageText() {
+    return "usage: lumivar [--palette classic] [FILE]\n"
+           "       lumivar --batch [FILE] [--open PATH] [--click NAME]... [--screenshot OUT.png] [--state [--lines]]\n"
+           "               [--palette classic]\n";
+}
+
+TCommandLine ParseCommandLine(int argc, char** argv) {
+    TCommandLine cl;
+    auto fail = [&cl](const std::string& message) {
+        if (cl.Error.empty()) cl.Error = message;
+    };
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        auto value = [&](const char* option) -> std::string {
+            if (i + 1 >= argc) {
+                fail(std::string(option) + " needs a value");
+                return std::string();
+            }
+            return argv[++i];
+        };
+        if (arg == "--batch") cl.Batch = true;
+        else if (arg == "--open") cl.Steps.push_back({TBatchStep::Open, value("--open")});
+        else if (arg == "--click") cl.Steps.push_back({TBatchStep::Click, value("--click")});
+        else if (arg == "--screenshot") cl.Screenshot = value("--screenshot");
+        else if (arg == "--state") cl.State = true;
+        else if (arg == "--lines") cl.Lines = true;
+        else if (arg == "--palette") {
+            const std::string palette = value("--palette");
+            if (palette == "classic") cl.ClassicPalette = true;
+            else if (!palette.empty()) fail("unknown palette '" + palette + "' (only 'classic' is known)");
+        } else if (StartsWith(arg, "--")) fail("unknown option '" + std::string(arg) + "'");
+        else if (cl.FileName.empty()) cl.FileName = arg;
+        else fail("more than one FILE given");
+    }
+    if (!cl.Batch && (!cl.Steps.empty() || !cl.Screenshot.empty() || cl.State || cl.Lines))
+        fail("--open, --click, --screenshot, --state and --lines need --batch");
+    if (cl.Lines && !cl.State) fail("--lines needs --state");
+    for (const auto& step : cl.Steps) {
+        if (step.Kind == TBatchStep::Click && step.Argument == "BtnOpen")
+            fail("--click BtnOpen would need an answer to the open dialog; use --open PATH");
+    }
+    return cl;
+}
+
+namespace {
+
+void AppendJsonString(std::string& out, const String& text) {
+    out += '"';
+    for (unsigned char c : StringToUtf8(text)) {
+        switch (c) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            default:
+                if (c < 0x20) {
+                    char buf[8];
+                    std::snprintf(buf, sizeof buf, "\\u%04x", c);
+                    out += buf;
+                } else {
+                    out += static_cast<char>(c);
+                }
+        }
+    }
+    out += '"';
+}
+
+std::string ColorHex(TColor c) {
+    const TColor rgb = ColorToRGB(c);
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "#%02X%02X%02X", GetRValue(rgb), GetGValue(rgb), GetBValue(rgb));
+    return buf;
+}
+
+std::string StateJson(TForm1& form, bool withLines) {
+    std::string out = "{\"fileName\": ";
+    AppendJsonString(out, form.FileName());
+    out += ", \"panes\": [";
+    AppendJsonString(out, form.KvStatusPane1->Caption());
+    out += ", ";
+    AppendJsonString(out, form.KvStatusPane2->Caption());
+    out += ", ";
+    AppendJsonString(out, form.KvStatusPane3->Caption());
+    out += "], \"progress\": {\"visible\": ";
+    auto* progress = form.KvProgressStatus1;
+    out += progress->Visible() ? "true" : "false";
+    out += ", \"partsComplete\": " + std::to_string(progress->PartsComplete());
+    out += ", \"totalParts\": " + std::to_string(progress->TotalParts());
+    out += ", \"percent\": " + std::to_string(progress->Percent()) + "}";
+    TStrings& lines = *form.RichEdit1->Lines();
+    out += ", \"lineCount\": " + std::to_string(lines.Count());
+    if (withLines) {
+        out += ", \"lines\": [";
+        std::vector<TStyledRun> runs;
+        for (int i = 0; i < lines.Count(); ++i) {
+            if (i) out += ", ";
+            out += "{\"text\": ";
+            AppendJsonString(out, lines[i]);
+            out += ", \"runs\": [";
+            form.RichEdit1->LineRuns(i, runs);
+            for (size_t r = 0; r < runs.size(); ++r) {
+                if (r) out += ", ";
+                out += "[" + std::to_string(runs[r].Start) + ", " + std::to_string(runs[r].Length) + ", \"" +
+                       ColorHex(runs[r].Color) + "\", " + (runs[r].Style.Contains(fsBold) ? "true" : "false") + "]";
+            }
+            out += "]}";
+        }
+        out += "]";
+    }
+    out += "}\n";
+    return out;
+}
+
+}  // namespace
+
+int RunBatch(const TCommandLine& cl, int& argc, char** argv) {
+    StartPlatform(argc, argv, TPlatformMode::Offscreen);
+    if (cl.ClassicPalette) UseClassicPalette();
+    TForm1::SetStartupFileName(S(cl.FileName));
+
+    Application->Initialize();
+    Application->SetErrorDisplay(TErrorDisplay::StandardError);
+    Application->SetMainFormOnTaskBar(true);
+    Application->CreateForm(Form1);
+    Form1->Show();
+    ProcessPendingEvents();
+
+    int status = 0;
+    for (const auto& step : cl.Steps) {
+        if (step.Kind == TBatchStep::Open) {
+            const String path = S(step.Argument);
+            TOpenDialog::SetAutomation([path](TFileDialogDriver& dialog) { dialog.Accept(path); });
+            GuardEvent([] { Form1->BtnOpen->Click(); });
+            TOpenDialog::SetAutomation(nullptr);
+        } else {
+            auto* control = dynamic_cast<TControl*>(Form1->FindComponent(S(step.Argument)));
+            if (!control) {
+                std::fprintf(stderr, "lumivar: no control named '%s' in the window\n%s", step.Argument.c_str(),
+                             UsageText().c_str());
+                status = 1;
+                break;
+            }
+            GuardEvent([control] { control->Click(); });
+        }
+        ProcessPendingEvents();
+    }
+
+    if (status == 0 && !cl.Screenshot.empty()) {
+        ProcessPendingEvents();
+        TBitmap shot;
+        Form1->GetWindowImage(shot);
+        if (!shot.SaveToFile(S(cl.Screenshot))) {
+            std::fprintf(stderr, "lumivar: cannot write the screenshot '%s'\n", cl.Screenshot.c_str());
+            status = 1;
+        }
+    }
+    if (status == 0 && cl.State) {
+        const std::string json = StateJson(*Form1, cl.Lines);
+        std::fwrite(json.data(), 1, json.size(), stdout);
+    }
+    if (status == 0 && Application->ErrorCount() > 0) status = 2;
+
+    std::fflush(stdout);
+    Application->Free();
+    StopPlatform();
+    return status;
+}

@@ -1,0 +1,28 @@
+// The command line of the viewer and its batch mode: the real window run off
+// screen for scripts, benchmarks and tests.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct TBatchStep {
+    enum TKind { Open, Click } Kind;
+    std::string Argument;
+};
+
+struct TCommandLine {
+    bool Batch = false;
+    bool ClassicPalette = false;
+    std::string FileName;          // FILE, or empty for the default path
+    std::vector<TBatchStep> Steps;  // --open and --click, in order
+    std::string Screenshot;         // --screenshot OUT.png
+    bool State = false;             // --state
+    bool Lines = false;             // --lines
+    std::string Error;              // set when the arguments are wrong
+};
+
+TCommandLine ParseCommandLine(int argc, char** argv);
+std::string UsageText();
+// Runs the batch steps; returns the process's exit status (2 when an error
+// box would have been shown, 0 otherwise).
+int RunBatch(const TCommandLine& commandLine, int& argc, char** argv);

@@ -1,0 +1,363 @@
+#include "Unit1.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "Dialogs.h"
+#include "Strings.h"
+#include "SysUtils.h"
+#include "ToolkitTypes.h"
+#include "uLumivarCommons.h"
+
+TForm1* Form1 = nullptr;
+
+namespace {
+
+String gStartupFileName;
+
+// Columns of the level field (1-based 25 to 31) as 0-based offsets.
+constexpr int kLevelFieldStart = 24;  // the character before the level code
+constexpr int kLevelCodeStart = 25;   // first character of the code
+constexpr int kLevelCodeLength = 5;
+constexpr int kLevelFieldLength = 7;  // code and one character on each side
+constexpr int kMessageStart = 31;     // first character of the message
+
+constexpr std::string_view kLayout = R"(object Form1: TForm1
+  Left = 0
+  Top = 0
+  Caption = 'Lumivar'
+  ClientHeight = 527
+  ClientWidth = 1025
+  Color = clBtnFace
+  Font.Charset = DEFAULT_CHARSET
+  Font.Color = clWindowText
+  Font.Height = -11
+  Font.Name = 'Tahoma'
+  Font.Style = []
+  Position = poScreenCenter
+  ScreenSnap = True
+  PixelsPerInch = 96
+  OnCreate = FormCreate
+  object KvToolbar1: TPanel
+    Left = 0
+    Top = 0
+    Width = 1025
+    Height = 29
+    Align = alTop
+    BevelOuter = bvNone
+    ParentShowHint = False
+    ShowHint = True
+    TabOrder = 0
+    object BtnOpen: TButton
+      Left = 29
+      Top = 2
+      Width = 25
+      Height = 25
+      Hint = 'Abrir'
+      Caption = 'Open'
+      OnClick = BtnOpenClick
+    end
+    object BtnInformation: TButton
+      Left = 62
+      Top = 2
+      Width = 25
+      Height = 25
+      Hint = 'Filtrar Info'
+      Caption = 'Information'
+      OnClick = BtnInformationClick
+    end
+    object BtnWarning: TButton
+      Left = 87
+      Top = 2
+      Width = 25
+      Height = 25
+      Hint = 'Filtrar Aviso'
+      Caption = 'Warning'
+      OnClick = BtnWarningClick
+    end
+    object BtnError: TButton
+      Left = 112
+      Top = 2
+      Width = 25
+      Height = 25
+      Hint = 'Filtrar Erro'
+      Caption = 'Error'
+      OnClick = BtnErrorClick
+    end
+    object KvSpacer1: TPanel
+      Left = 54
+      Top = 2
+      Width = 8
+      Height = 25
+      BevelOuter = bvNone
+    end
+    object KvSpacer2: TPanel
+      Left = 137
+      Top = 2
+      Width = 8
+      Height = 25
+      BevelOuter = bvNone
+    end
+    object BtnSelectAll: TButton
+      Left = 145
+      Top = 2
+      Width = 25
+      Height = 25
+      Hint = 'Select All'
+      Caption = 'Select All'
+      OnClick = BtnSelectAllClick
+    end
+    object BtnCopy: TButton
+      Left = 170
+      Top = 2
+      Width = 25
+      Height = 25
+      Hint = 'Copy'
+      Caption = 'Copy'
+      OnClick = BtnCopyClick
+    end
+    object BtnExecute: TButton
+      Left = 4
+      Top = 2
+      Width = 25
+      Height = 25
+      Hint = 'Atualizar'
+      Caption = 'Execute'
+      OnClick = BtnExecuteClick
+    end
+  end
+  object RichEdit1: TRichEdit
+    Left = 0
+    Top = 29
+    Width = 1025
+    Height = 479
+    Align = alClient
+    Font.Charset = ANSI_CHARSET
+    Font.Color = clWindowText
+    Font.Height = -13
+    Font.Name = 'Consolas'
+    Font.Style = []
+    ParentFont = False
+    ReadOnly = True
+    ScrollBars = ssVertical
+    TabOrder = 1
+    WordWrap = False
+  end
+  object KvStatusBar1: TPanel
+    Left = 0
+    Top = 508
+    Width = 1025
+    Height = 19
+    Align = alBottom
+    BevelOuter = bvNone
+    TabOrder = 2
+    object KvStatusPane1: TPanel
+      Left = 0
+      Top = 0
+      Width = 100
+      Height = 19
+      Align = alLeft
+      Alignment = taLeftJustify
+      BevelOuter = bvLowered
+    end
+    object KvStatusPane2: TPanel
+      Left = 100
+      Top = 0
+      Width = 100
+      Height = 19
+      Align = alLeft
+      Alignment = taLeftJustify
+      BevelOuter = bvLowered
+    end
+    object KvStatusPane3: TPanel
+      Left = 200
+      Top = 0
+      Width = 100
+      Height = 19
+      Align = alLeft
+      Alignment = taLeftJustify
+      BevelOuter = bvLowered
+    end
+    object KvProgressStatus1: TProgressPanel
+      Left = 300
+      Top = 0
+      Width = 100
+      Height = 19
+      Align = alLeft
+      Visible = False
+      ParentShowHint = False
+    end
+  end
+end
+)";
+
+// Ends a view's update bracket on every way out of a scope.
+class TUpdateBracket {
+public:
+    explicit TUpdateBracket(TStrings& lines) : lines_(lines) { lines_.BeginUpdate(); }
+    ~TUpdateBracket() { lines_.EndUpdate(); }
+    TUpdateBracket(const TUpdateBracket&) = delete;
+    TUpdateBracket& operator=(const TUpdateBracket&) = delete;
+
+private:
+    TStrings& lines_;
+};
+
+}  // namespace
+
+void TForm1::SetStartupFileName(const String& fileName) { gStartupFileName = fileName; }
+
+TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
+    RegisterViewerClasses();
+    RegisterField(u"KvToolbar1", KvToolbar1);
+    RegisterField(u"BtnOpen", BtnOpen);
+    RegisterField(u"BtnInformation", BtnInformation);
+    RegisterField(u"BtnWarning", BtnWarning);
+    RegisterField(u"BtnError", BtnError);
+    RegisterField(u"KvSpacer1", KvSpacer1);
+    RegisterField(u"RichEdit1", RichEdit1);
+    RegisterField(u"KvSpacer2", KvSpacer2);
+    RegisterField(u"BtnSelectAll", BtnSelectAll);
+    RegisterField(u"BtnCopy", BtnCopy);
+    RegisterField(u"BtnExecute", BtnExecute);
+    RegisterField(u"KvStatusBar1", KvStatusBar1);
+    RegisterField(u"KvStatusPane1", KvStatusPane1);
+    RegisterField(u"KvStatusPane2", KvStatusPane2);
+    RegisterField(u"KvStatusPane3", KvStatusPane3);
+    RegisterField(u"KvProgressStatus1", KvProgressStatus1);
+    RegisterMethod(u"FormCreate", [this](TObject* s) { FormCreate(s); });
+    RegisterMethod(u"BtnExecuteClick", [this](TObject* s) { BtnExecuteClick(s); });
+    RegisterMethod(u"BtnOpenClick", [this](TObject* s) { BtnOpenClick(s); });
+    RegisterMethod(u"BtnInformationClick", [this](TObject* s) { BtnInformationClick(s); });
+    RegisterMethod(u"BtnWarningClick", [this](TObject* s) { BtnWarningClick(s); });
+    RegisterMethod(u"BtnErrorClick", [this](TObject* s) { BtnErrorClick(s); });
+    RegisterMethod(u"BtnSelectAllClick", [this](TObject* s) { BtnSelectAllClick(s); });
+    RegisterMethod(u"BtnCopyClick", [this](TObject* s) { BtnCopyClick(s); });
+    ReadLayout(kLayout);
+}
+
+// --- event handlers --------------------------------------------------------
+
+void TForm1::FormCreate(TObject*) {
+    FFileName = gStartupFileName.empty() ? DEFAULT_LOG_FILE : gStartupFileName;
+    loadFile();
+}
+
+void TForm1::BtnExecuteClick(TObject*) { loadFile(); }
+
+void TForm1::BtnOpenClick(TObject*) {
+    std::unique_ptr<TOpenDialog, TComponentDeleter> dialog(new TOpenDialog(this));
+    dialog->SetTitle(u"Abrir Arquivo de Log");
+    dialog->SetFilter(u"Lumivar|*.log");
+    if (dialog->Execute()) {
+        FFileName = dialog->FileName();
+        loadFile();
+    }
+}
+
+void TForm1::BtnInformationClick(TObject*) { filterFile(INFO_LEVEL); }
+void TForm1::BtnWarningClick(TObject*) { filterFile(WARN_LEVEL); }
+void TForm1::BtnErrorClick(TObject*) { filterFile(ERROR_LEVEL); }
+void TForm1::BtnSelectAllClick(TObject*) { RichEdit1->SelectAll(); }
+void TForm1::BtnCopyClick(TObject*) { RichEdit1->CopyToClipboard(); }
+
+// --- loading, colouring, filtering -------------------------------------------
+
+void TForm1::loadFile() {
+    if (FileExists(FFileName)) RichEdit1->Lines()->LoadFromFile(FFileName);
+    KvStatusPane1->SetCaption(u"Info: " + IntToStr(getInfoCount()));
+    KvStatusPane2->SetCaption(u"Warn: " + IntToStr(getWarnCount()));
+    KvStatusPane3->SetCaption(u"Error: " + IntToStr(getErrorCount()));
+    colorFile();
+}
+
+void TForm1::colorFile() {
+    TStrings& lines = *RichEdit1->Lines();
+    TUpdateBracket bracket(lines);
+    long long ii = 0;
+    const int n = lines.Count();
+    for (int i = 0; i < n; ++i) {
+        const int L = lines.Length(i);
+        RichEdit1->SetSelStart(ii + i + kLevelFieldStart);
+        // The colour run stays inside its own line: a line too short for the
+        // whole field keeps only the part that lies within it, so no line's
+        // colour spills into the next record.
+        RichEdit1->SetSelLength(std::clamp(L - kLevelFieldStart, 0, kLevelFieldLength));
+        RichEdit1->SelAttributes().SetColor(getColorLevel(lines.Mid(i, kLevelCodeStart, kLevelCodeLength)));
+        RichEdit1->SetSelStart(ii + i + kMessageStart);
+        ii += L;
+        // Negative for lines shorter than 30 characters: an empty selection,
+        // so such a line gets no bold run.
+        RichEdit1->SetSelLength(L - 30);
+        RichEdit1->SelAttributes().SetStyle(TFontStyles{fsBold});
+    }
+    RichEdit1->SetSelStart(0);
+    RichEdit1->SetSelLength(0);
+}
+
+void TForm1::filterFile(const String& level) {
+    KvProgressStatus1->SetVisible(true);
+    Update();
+    auto log = std::make_unique<TStringList>();
+    log->LoadFromFile(FFileName);
+    KvProgressStatus1->SetTotalParts(log->Count());
+    TStrings& lines = *RichEdit1->Lines();
+    {
+        // A failure part way still closes the bracket and hides the progress
+        // pane, so the view does not stay frozen with a stale progress bar.
+        TUpdateBracket bracket(lines);
+        try {
+            lines.Clear();
+            const int n = log->Count();
+            for (int i = 0; i < n; ++i) {
+                if (log->Mid(i, kLevelCodeStart, kLevelCodeLength) == level) lines.AddFrom(*log, i);
+                KvProgressStatus1->SetPartsComplete(i + 1);
+                Update();
+            }
+        } catch (...) {
+            KvProgressStatus1->SetVisible(false);
+            throw;
+        }
+    }
+    colorFile();
+    KvProgressStatus1->SetVisible(false);
+}
+
+// --- levels ----------------------------------------------------------------
+
+String TForm1::getLevel(const String& line) const {
+    if (line.size() <= static_cast<size_t>(kLevelCodeStart)) return String();
+    return line.substr(kLevelCodeStart, kLevelCodeLength);
+}
+
+TColor TForm1::getColorLevel(const String& level) const {
+    if (level == INFO_LEVEL) return clBlue;
+    if (level == ERROR_LEVEL) return clRed;
+    if (level == WARN_LEVEL) return clOlive;
+    return clBlack;
+}
+
+// Reads each line's level straight from the line store: Mid(i, 25, 5) is
+// getLevel(Lines[i]) without building the whole line.
+int TForm1::getLevelCount(const String& level) const {
+    const TStrings& lines = *RichEdit1->Lines();
+    const int n = lines.Count();
+    int count = 0;
+    for (int i = 0; i < n; ++i)
+        if (lines.Mid(i, kLevelCodeStart, kLevelCodeLength) == level) ++count;
+    return count;
+}
+
+int TForm1::getInfoCount() const { return getLevelCount(INFO_LEVEL); }
+int TForm1::getWarnCount() const { return getLevelCount(WARN_LEVEL); }
+int TForm1::getErrorCount() const { return getLevelCount(ERROR_LEVEL); }
+
+void RegisterViewerClasses() {
+    RegisterToolkitClasses();
+    RegisterRichEditClasses();
+    RegisterStandInClasses();
+    static bool done = false;
+    if (done) return;
+    done = true;
+    TClassBuilder<TForm1>(u"TForm1", u"TForm");
+}

@@ -1,0 +1,69 @@
+// The viewer's main window: loads a log file into the read-only view, colours
+// each line's level field, counts the levels into the status panes and
+// narrows the view to the lines of one level.
+#pragma once
+
+#include "Forms.h"
+#include "RichEdit.h"
+#include "StdCtrls.h"
+#include "StandIns.h"
+
+// Where the viewer looks for a log file when it starts.
+inline const String DEFAULT_LOG_FILE = u"c:\\Talvenor\\kel_7\\kel7.log";
+
+class TForm1 : public TForm {
+public:
+    LV_CLASS_NAME(TForm1)
+    explicit TForm1(TComponent* AOwner);
+
+    TPanel* KvToolbar1 = nullptr;
+    TButton* BtnOpen = nullptr;
+    TButton* BtnInformation = nullptr;
+    TButton* BtnWarning = nullptr;
+    TButton* BtnError = nullptr;
+    TPanel* KvSpacer1 = nullptr;
+    TRichEdit* RichEdit1 = nullptr;
+    TPanel* KvSpacer2 = nullptr;
+    TButton* BtnSelectAll = nullptr;
+    TButton* BtnCopy = nullptr;
+    TButton* BtnExecute = nullptr;
+    TPanel* KvStatusBar1 = nullptr;
+    TPanel* KvStatusPane1 = nullptr;
+    TPanel* KvStatusPane2 = nullptr;
+    TPanel* KvStatusPane3 = nullptr;
+    TProgressPanel* KvProgressStatus1 = nullptr;
+
+    void FormCreate(TObject* Sender);
+    void BtnExecuteClick(TObject* Sender);
+    void BtnOpenClick(TObject* Sender);
+    void BtnInformationClick(TObject* Sender);
+    void BtnWarningClick(TObject* Sender);
+    void BtnErrorClick(TObject* Sender);
+    void BtnSelectAllClick(TObject* Sender);
+    void BtnCopyClick(TObject* Sender);
+
+    void loadFile();
+    void filterFile(const String& level);
+    void colorFile();
+
+    String getLevel(const String& line) const;
+    TColor getColorLevel(const String& level) const;
+    int getLevelCount(const String& level) const;
+    int getInfoCount() const;
+    int getWarnCount() const;
+    int getErrorCount() const;
+
+    const String& FileName() const { return FFileName; }
+
+    // The file the window opens at start instead of the default path (the
+    // command line's FILE); empty for the default.
+    static void SetStartupFileName(const String& fileName);
+
+private:
+    String FFileName;
+};
+
+extern TForm1* Form1;
+
+// Registers the window's classes for its stored layout.
+void RegisterViewerClasses();

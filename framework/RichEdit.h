@@ -1,0 +1,105 @@
+// The rich-text view: a windowed control that shows a TRichTextDocument in
+// one font with per-character colour and style, paints only the lines in
+// sight, and lets the user move the caret, select, scroll and copy (never
+// edit, when read-only).
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "Controls.h"
+#include "RichText.h"
+
+enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+
+// A run of one format in view positions, colour resolved (the font colour for
+// default text).
+struct TStyledRun {
+    TTextPosition Start;
+    TTextPosition Length;
+    TColor Color;
+    TFontStyles Style;
+};
+
+class TRichEdit : public TCustomControl {
+public:
+    LV_CLASS_NAME(TRichEdit)
+    explicit TRichEdit(TComponent* AOwner);
+    ~TRichEdit() override;
+
+    TStrings* Lines() { return &document_->Lines(); }
+    const TStrings* Lines() const { return &document_->Lines(); }
+    TRichTextDocument& Document() { return *document_; }
+
+    TTextPosition SelStart() const { return document_->SelStart(); }
+    void SetSelStart(TTextPosition v) { document_->SetSelStart(v); }
+    TTextPosition SelLength() const { return document_->SelLength(); }
+    void SetSelLength(TTextPosition v) { document_->SetSelLength(v); }
+    TTextAttributes& SelAttributes() { return document_->SelAttributes(); }
+    String SelText() const { return document_->SelText(); }
+    void SelectAll();
+    // Puts the selected text on the clipboard; nothing happens when nothing
+    // is selected.
+    void CopyToClipboard();
+
+    bool ReadOnly() const { return readOnly_; }
+    void SetReadOnly(bool v) { readOnly_ = v; }
+    TScrollStyle ScrollBars() const { return scrollBars_; }
+    void SetScrollBars(TScrollStyle v);
+    // Lines are never broken; the property is kept for stored layouts.
+    bool WordWrap() const { return wordWrap_; }
+    void SetWordWrap(bool v) { wordWrap_ = v; }
+    bool HideSelection() const { return hideSelection_; }
+    void SetHideSelection(bool v);
+
+    // The first line in sight and how many whole lines fit.
+    int TopLine() const { return topLine_; }
+    void SetTopLine(int line);
+    int VisibleLineCount() const;
+    int LineHeight() const;
+    int HorizontalOffset() const { return horzOffset_; }
+    // Makes the caret visible, scrolling as little as needed.
+    void ScrollToCaret();
+
+    // The runs of line Line in view positions: its characters and, for every
+    // line but the last, its line break.
+    void LineRuns(int Line, std::vector<TStyledRun>& Runs) const;
+
+    // The view position under a client point.
+    TTextPosition PositionAt(int X, int Y);
+
+    void WndProc(TMessage& Message) override;
+
+protected:
+    void Paint() override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    bool KeyDown(unsigned short& Key, TShiftState Shift) override;
+    void DoEnter() override;
+    void DoExit() override;
+    void Resize() override;
+
+private:
+    struct TScrollBarHost;
+    TRect TextRect() const;
+    int CharWidth();
+    void UpdateScrollBar();
+    void MoveCaret(TTextPosition pos, bool extend);
+    int LineCount() const { return document_->Lines().Count(); }
+    int ColumnX(const String& display, int column);
+
+    std::unique_ptr<TRichTextDocument> document_;
+    std::unique_ptr<TScrollBarHost> scrollBar_;
+    bool readOnly_ = false;
+    TScrollStyle scrollBars_ = ssBoth;
+    bool wordWrap_ = true;
+    bool hideSelection_ = true;
+    int topLine_ = 0;
+    int horzOffset_ = 0;
+    bool selecting_ = false;
+    TTextPosition anchor_ = 0;  // the fixed end of a mouse or keyboard selection
+    int charWidth_ = 0;
+};
+
+void RegisterRichEditClasses();
