@@ -1,0 +1,266 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "Dialogs.h"
+#include "Forms.h"
+#include "SysUtils.h"
+#include "Unit1.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A scratch directory of log files for one test.
+class TLogFiles {
+public:
+    TLogFiles() {
+        dir_ = fs::temp_directory_path() / ("lumivar-viewer-" + std::to_string(getpid()) + "-" + std::to_string(counter_++));
+        fs::create_directories(dir_);
+    }
+    ~TLogFiles() {
+        std::error_code ec;
+        fs::remove_all(dir_, ec);
+    }
+    String Write(const std::string& name, const std::string& bytes) const {
+        const fs::path p = dir_ / name;
+        std::ofstream(p, std::ios::binary) << bytes;
+        return S(p.string());
+    }
+    String Path(const std::string& name) const { return S((dir_ / name).string()); }
+
+private:
+    fs::path dir_;
+    static inline int counter_ = 0;
+};
+
+std::string Line(const std::string& level, const std::string& message) {
+    return "2026-12-10 08:00:00.000 [" + level + "] " + message;
+}
+
+// The viewer's window with the error boxes collected instead of shown.
+class Viewer : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Application->Initialize();
+        Application->SetErrorDisplay(TErrorDisplay::StandardError);
+        Application->OnErrorShown = [this](const String&, const String& message) { errors.push_back(message); };
+    }
+    void TearDown() override {
+        Application->OnErrorShown = nullptr;
+        TOpenDialog::SetAutomation(nullptr);
+        TForm1::SetStartupFileName(String());
+    }
+    TOwned<TForm1> Open(const String& fileName) {
+        TForm1::SetStartupFileName(fileName);
+        TOwned<TForm1> form(new TForm1(nullptr));
+        form->DoCreate();
+        return form;
+    }
+    static std::vector<String> Panes(TForm1& f) {
+        return {f.KvStatusPane1->Caption(), f.KvStatusPane2->Caption(), f.KvStatusPane3->Caption()};
+    }
+    static std::vector<String> ViewLines(TForm1& f) {
+        std::vector<String> out;
+        for (int i = 0; i < f.RichEdit1->Lines()->Count(); ++i) out.push_back(f.RichEdit1->Lines()->Get(i));
+        return out;
+    }
+    std::vector<String> errors;
+    TLogFiles files;
+};
+
+TEST(Levels, LevelIsTheFiveCharactersFromColumn26) {
+    auto form = TOwned<TForm1>(new TForm1(nullptr));
+    struct Case {
+        std::string line;
+        std::string level;
+    } cases[] = {
+        {"", ""},
+        {std::string(25, 'x'), ""},
+        {std::string(25, 'x') + "AV", "AV"},
+        {std::string(25, 'x') + "AVISO", "AVISO"},
+        {std::string(25, 'x') + "AVISO]tail", "AVISO"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(form->getLevel(S(c.line)), S(c.level)) << c.line;
+}
+
+TEST(Levels, ColourOfEachLevelAndBlackForAnythingElse) {
+    auto form = TOwned<TForm1>(new TForm1(nullptr));
+    EXPECT_EQ(form->getColorLevel(u"INFO "), clBlue);
+    EXPECT_EQ(form->getColorLevel(u"ERRO "), clRed);
+    EXPECT_EQ(form->getColorLevel(u"AVISO"), clOlive);
+    for (const char16_t* other : {u"", u"info ", u"INFO\t", u" INFO", u"INFO", u"DEBUG"})
+        EXPECT_EQ(form->getColorLevel(other), clBlack) << StringToUtf8(other);
+}
+
+TEST_F(Viewer, LoadCountsEachLevelExactly) {
+    const std::string text = Line("INFO ", "one") + "\n" + Line("AVISO", "two") + "\n" + Line("ERRO ", "three") + "\n" +
+                             Line("INFO ", "four") + "\n" + Line("DEBUG", "five") + "\n" + Line("info ", "six") + "\n" +
+                             "2026-12-10 08:00:00.000 [INFO] shifted\n" + "\n" + "short\n" +
+                             std::string(25, '-') + "AVISO\n";  // exactly 30 characters: still a warning
+    auto form = Open(files.Write("a.log", text));
+    EXPECT_EQ(Panes(*form), (std::vector<String>{u"Info: 2", u"Warn: 2", u"Error: 1"}));
+    EXPECT_EQ(form->RichEdit1->Lines()->Count(), 10);
+    EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(Viewer, MissingFileAtStartLeavesAnEmptyViewAndZeroCounts) {
+    auto form = Open(files.Path("nowhere.log"));
+    EXPECT_EQ(form->RichEdit1->Lines()->Count(), 0);
+    EXPECT_EQ(Panes(*form), (std::vector<String>{u"Info: 0", u"Warn: 0", u"Error: 0"}));
+    EXPECT_EQ(form->FileName(), files.Path("nowhere.log"));
+    EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(Viewer, DefaultPathIsUsedWithoutAStartupFile) {
+    auto form = Open(String());
+    EXPECT_EQ(form->FileName(), u"c:\\Talvenor\\kel_7\\kel7.log");
+}
+
+// Colour on columns 25 to 31, bold from column 32 through the line break;
+// a short line keeps only the part of the colour run inside it and gets no
+// bold, so nothing spills into the next line.
+TEST_F(Viewer, ColouringStaysInsideEachLine) {
+    const std::string info = Line("INFO ", "message");             // 39 characters
+    const std::string thirty = std::string(24, '.') + "[ERRO ";     // colour on columns 25 to 30 only
+    const std::string thirtyOne = std::string(24, '.') + "[ERRO ]";  // bold on the break only
+    const std::string text = info + "\n" + thirty + "\n" + thirtyOne + "\n" + "tiny\n" + info + "\n";
+    auto form = Open(files.Write("b.log", text));
+    std::vector<TStyledRun> runs;
+
+    auto check = [&](int line, std::vector<TStyledRun> expected) {
+        form->RichEdit1->LineRuns(line, runs);
+        ASSERT_EQ(runs.size(), expected.size()) << "line " << line;
+        for (size_t i = 0; i < runs.size(); ++i) {
+            EXPECT_EQ(runs[i].Start, expected[i].Start) << "line " << line << " run " << i;
+            EXPECT_EQ(runs[i].Length, expected[i].Length) << "line " << line << " run " << i;
+            EXPECT_EQ(runs[i].Color, expected[i].Color) << "line " << line << " run " << i;
+            EXPECT_EQ(runs[i].Style, expected[i].Style) << "line " << line << " run " << i;
+        }
+    };
+    const TFontStyles bold{fsBold}, plain;
+    // Line 0 at 0: 39 characters and its break.
+    check(0, {{0, 24, clBlack, plain}, {24, 7, clBlue, plain}, {31, 9, clBlack, bold}});
+    // Line 1 at 40: 30 characters; the red run stops at the line's end.
+    check(1, {{40, 24, clBlack, plain}, {64, 6, clRed, plain}, {70, 1, clBlack, plain}});
+    // Line 2 at 71: 31 characters; bold covers only the break.
+    check(2, {{71, 24, clBlack, plain}, {95, 7, clRed, plain}, {102, 1, clBlack, bold}});
+    // Line 3 at 103: "tiny" gets nothing, and nothing of it reaches line 4.
+    check(3, {{103, 5, clBlack, plain}});
+    // Line 4 at 108, the last: no break.
+    check(4, {{108, 24, clBlack, plain}, {132, 7, clBlue, plain}, {139, 8, clBlack, bold}});
+    EXPECT_EQ(form->RichEdit1->SelStart(), 0);
+    EXPECT_EQ(form->RichEdit1->SelLength(), 0);
+}
+
+TEST_F(Viewer, FilterKeepsOneLevelAndLeavesTheCounts) {
+    const std::string text = Line("INFO ", "a") + "\n" + Line("ERRO ", "b") + "\n" + Line("AVISO", "c") + "\n" +
+                             Line("ERRO ", "d") + "\n";
+    auto form = Open(files.Write("c.log", text));
+    form->BtnError->Click();
+    EXPECT_EQ(ViewLines(*form), (std::vector<String>{S(Line("ERRO ", "b")), S(Line("ERRO ", "d"))}));
+    EXPECT_EQ(Panes(*form), (std::vector<String>{u"Info: 1", u"Warn: 1", u"Error: 2"}));
+    EXPECT_FALSE(form->KvProgressStatus1->Visible());
+    EXPECT_EQ(form->KvProgressStatus1->PartsComplete(), 4);
+    EXPECT_EQ(form->KvProgressStatus1->Percent(), 100);
+    std::vector<TStyledRun> runs;
+    form->RichEdit1->LineRuns(1, runs);
+    ASSERT_GE(runs.size(), 2u);
+    EXPECT_EQ(runs[1].Color, clRed);
+
+    // Filtering again starts from the whole file; refresh shows it all.
+    form->BtnWarning->Click();
+    EXPECT_EQ(ViewLines(*form), (std::vector<String>{S(Line("AVISO", "c"))}));
+    form->BtnInformation->Click();
+    EXPECT_EQ(ViewLines(*form), (std::vector<String>{S(Line("INFO ", "a"))}));
+    form->BtnExecute->Click();
+    EXPECT_EQ(form->RichEdit1->Lines()->Count(), 4);
+    EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(Viewer, FilterMatchingNothingLeavesAnEmptyView) {
+    auto form = Open(files.Write("d.log", Line("INFO ", "a") + "\n"));
+    form->BtnError->Click();
+    EXPECT_EQ(form->RichEdit1->Lines()->Count(), 0);
+    EXPECT_EQ(form->RichEdit1->SelStart(), 0);
+}
+
+TEST_F(Viewer, FilterOfAFileThatCannotBeOpenedShowsTheErrorAndKeepsTheView) {
+    auto form = Open(files.Write("e.log", Line("ERRO ", "kept") + "\n"));
+    const String dir = files.Path("adir");
+    fs::create_directories(StringToUtf8(dir));
+    // The refresh finds no file there and keeps the view; the filter reads
+    // again without checking and fails.
+    TOpenDialog::SetAutomation([&](TFileDialogDriver& d) { d.Accept(dir + u"/missing.log"); });
+    form->BtnOpen->Click();
+    EXPECT_EQ(form->FileName(), dir + u"/missing.log");
+    EXPECT_EQ(form->RichEdit1->Lines()->Count(), 1);
+    EXPECT_TRUE(errors.empty());
+
+    GuardEvent([&] { form->BtnError->Click(); });
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0], u"Cannot open file \"" + dir + u"/missing.log\". No such file or directory.");
+    EXPECT_EQ(ViewLines(*form), (std::vector<String>{S(Line("ERRO ", "kept"))}));
+    // The progress pane stays up with what it showed before, until a filter completes.
+    EXPECT_TRUE(form->KvProgressStatus1->Visible());
+}
+
+TEST_F(Viewer, RefreshWithoutAFileRecountsTheViewAsItIs) {
+    const String path = files.Write("f.log", Line("INFO ", "a") + "\n" + Line("ERRO ", "b") + "\n");
+    auto form = Open(path);
+    form->BtnError->Click();
+    fs::remove(StringToUtf8(path));
+    form->BtnExecute->Click();
+    EXPECT_EQ(Panes(*form), (std::vector<String>{u"Info: 0", u"Warn: 0", u"Error: 1"}));
+}
+
+TEST_F(Viewer, OpenLoadsTheChosenFileAndCancelChangesNothing) {
+    auto form = Open(files.Write("g.log", Line("INFO ", "first") + "\n"));
+    const String second = files.Write("second.log", Line("AVISO", "x") + "\n" + Line("AVISO", "y") + "\n");
+    String title;
+    std::vector<String> filters;
+    TOpenDialog::SetAutomation([&](TFileDialogDriver& d) {
+        title = d.Title();
+        filters = d.NameFilters();
+        d.Accept(second);
+    });
+    form->BtnOpen->Click();
+    EXPECT_EQ(title, u"Abrir Arquivo de Log");
+    EXPECT_EQ(filters, std::vector<String>{u"Lumivar (*.log)"});
+    EXPECT_EQ(form->FileName(), second);
+    EXPECT_EQ(Panes(*form), (std::vector<String>{u"Info: 0", u"Warn: 2", u"Error: 0"}));
+
+    TOpenDialog::SetAutomation([](TFileDialogDriver& d) { d.Cancel(); });
+    form->BtnOpen->Click();
+    EXPECT_EQ(form->FileName(), second);
+}
+
+TEST_F(Viewer, SelectAllThenCopyPutsTheWholeTextOnTheClipboard) {
+    auto form = Open(files.Write("h.log", "first line\r\nsecond line\r\n"));
+    Clipboard().SetAsText(u"before");
+    form->BtnCopy->Click();  // nothing selected: nothing changes
+    EXPECT_EQ(Clipboard().AsText(), u"before");
+    form->BtnSelectAll->Click();
+    form->BtnCopy->Click();
+    const String copied = Clipboard().AsText();
+    EXPECT_EQ(copied.substr(0, 22), u"first line\nsecond line");
+}
+
+TEST_F(Viewer, ErrorInTheCreationHandlerStillCreatesTheWindow) {
+    struct TFailing : TForm1 {
+        using TForm1::TForm1;
+    };
+    TOwned<TForm1> form(new TForm1(nullptr));
+    form->OnCreate = [](TObject*) { throw EFOpenError(u"Cannot open file \"x\". Permission denied"); };
+    form->DoCreate();
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0], u"Cannot open file \"x\". Permission denied.");
+    EXPECT_EQ(form->KvStatusPane1->Caption(), u"");
+}
+
+}  // namespace
