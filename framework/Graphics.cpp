@@ -5,11 +5,14 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPalette>
+#include <QScreen>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <map>
 
 #include "QtBridge.h"
 
@@ -486,7 +489,35 @@ TColor TCanvas::Pixel(int x, int y) const {
     return FromQRgb(img->pixel(px, py));
 }
 
+namespace {
+
+// The device's image when the canvas may write its memory directly: only
+// while nobody else shares the pixel data, since a shared image would be
+// copied on write and the active painter would go on drawing into the old one.
+QImage* DirectImage(TCanvasDevice* dev) {
+    if (!dev) return nullptr;
+    QImage* img = dev->Image();
+    if (!img || img->isNull() || !img->isDetached() || img->format() != QImage::Format_RGB32) return nullptr;
+    return img;
+}
+
+// The part of the surface that drawing may change, in device coordinates.
+QRect DrawableArea(TCanvasDevice* dev, const QImage& img) {
+    const QRect all = img.rect();
+    return dev->clipped ? all.intersected(dev->clip) : all;
+}
+
+}  // namespace
+
 void TCanvas::SetPixel(int x, int y, TColor c) {
+    if (QImage* img = DirectImage(device_.get())) {
+        const QPoint at = QPoint(x, y) + device_->origin;
+        if (DrawableArea(device_.get(), *img).contains(at)) {
+            const TColor rgb = ColorToRGB(c);
+            reinterpret_cast<QRgb*>(img->scanLine(at.y()))[at.x()] = qRgb(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb));
+        }
+        return;
+    }
     if (QPainter* p = Prepare(device_.get())) FillPixels(p, x, y, 1, 1, ToQColor(c));
 }
 
@@ -622,8 +653,37 @@ void TCanvas::CopyRect(const TRect& dest, const TCanvas& source, const TRect& sr
     StretchBlt(dest.Left, dest.Top, dest.Width(), dest.Height(), source, src.Left, src.Top, src.Width(), src.Height());
 }
 
+namespace {
+
+// An unscaled copy between two readable images, done on their memory: the
+// common case of block copies (tiling, mirroring halves) stays cheap.
+bool CopyPixelsDirect(TCanvasDevice* dest, int dx, int dy, int w, int h, TCanvasDevice* src, int sx, int sy) {
+    QImage* to = DirectImage(dest);
+    if (!to || !src || !src->Image() || src->Image()->format() != QImage::Format_RGB32) return false;
+    const QImage& from = *src->Image();
+    QRect target(QPoint(dx, dy) + dest->origin, QSize(w, h));
+    const QPoint shift = QPoint(sx, sy) + src->origin - target.topLeft();
+    target = target.intersected(DrawableArea(dest, *to)).intersected(from.rect().translated(-shift));
+    if (target.isEmpty()) return true;
+    const size_t bytes = static_cast<size_t>(target.width()) * sizeof(QRgb);
+    auto copyRow = [&](int y) {
+        const auto* s = reinterpret_cast<const QRgb*>(from.constScanLine(y + shift.y())) + target.left() + shift.x();
+        auto* d = reinterpret_cast<QRgb*>(to->scanLine(y)) + target.left();
+        std::memmove(d, s, bytes);
+    };
+    // Rows are taken in the order that never reads a row already overwritten.
+    if (shift.y() >= 0)
+        for (int y = target.top(); y <= target.bottom(); ++y) copyRow(y);
+    else
+        for (int y = target.bottom(); y >= target.top(); --y) copyRow(y);
+    return true;
+}
+
+}  // namespace
+
 void TCanvas::StretchBlt(int dx, int dy, int dw, int dh, const TCanvas& source, int sx, int sy, int sw, int sh) {
-    if (dw == 0 || dh == 0) return;
+    if (dw == 0 || dh == 0 || sw <= 0 || sh <= 0) return;
+    if (dw == sw && dh == sh && CopyPixelsDirect(device_.get(), dx, dy, dw, dh, source.Device(), sx, sy)) return;
     QImage part = GrabSource(source, sx, sy, sw, sh);  // copied before drawing: source may be this canvas
     QPainter* p = Prepare(device_.get());
     if (!p || part.isNull()) return;
@@ -771,4 +831,37 @@ bool TBitmap::LoadFromData(const unsigned char* data, size_t size) {
 bool TBitmap::SaveToFile(const String& fileName) const {
     EndBitmapPainting(const_cast<TBitmap&>(*this));
     return image_->image.save(ToQString(fileName), "PNG");
+}
+
+// ---------------------------------------------------------------------------
+// Device-level helpers
+
+int ScreenColorDepth() {
+    if (!qGuiApp) return 0;
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->depth() : 0;
+}
+
+void BitBlt(HDC dest, int x, int y, int w, int h, HDC source, int sx, int sy, unsigned) {
+    if (dest && source && w > 0 && h > 0) dest->StretchBlt(x, y, w, h, *source, sx, sy, w, h);
+}
+
+void StretchBlt(HDC dest, int dx, int dy, int dw, int dh, HDC source, int sx, int sy, int sw, int sh, unsigned) {
+    if (dest && source) dest->StretchBlt(dx, dy, dw, dh, *source, sx, sy, sw, sh);
+}
+
+void GradientFillCanvas(TCanvas& canvas, TColor start, TColor stop, const TRect& r, bool vertical) {
+    canvas.GradientFillRect(r, start, stop, vertical);
+}
+
+TBitmap* AllocPatternBitmap(TColor BkColor, TColor FgColor) {
+    // Never freed: the bitmaps outlive every painter that may still hold one.
+    static auto* cache = new std::map<std::pair<TColor, TColor>, TBitmap*>();
+    TBitmap*& entry = (*cache)[{BkColor, FgColor}];
+    if (!entry) {
+        entry = new TBitmap(8, 8);
+        for (int y = 0; y < 8; ++y)
+            for (int x = 0; x < 8; ++x) entry->Canvas().SetPixel(x, y, (x + y) % 2 == 0 ? BkColor : FgColor);
+    }
+    return entry;
 }
