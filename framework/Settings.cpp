@@ -1,7 +1,9 @@
 #include "Settings.h"
 
-#include <QSettings>
 #include <QStandardPaths>
+
+#include <fstream>
+#include <string>
 
 #include "QtBridge.h"
 
@@ -10,6 +12,13 @@ namespace {
 String& OverrideFileName() {
     static String name;
     return name;
+}
+
+std::string Trim(const std::string& s) {
+    const auto first = s.find_first_not_of(" \t\r");
+    if (first == std::string::npos) return std::string();
+    const auto last = s.find_last_not_of(" \t\r");
+    return s.substr(first, last - first + 1);
 }
 
 }  // namespace
@@ -22,13 +31,25 @@ String SettingsFileName() {
 
 void SetSettingsFileName(const String& fileName) { OverrideFileName() = fileName; }
 
+// A plain reader of "[Section]" and "Name=Value" lines: values are taken
+// as written (a general settings parser would turn commas into lists), and
+// names compare without regard to case, as the desktop's settings do.
 String ReadSettingString(const String& Section, const String& Ident, const String& Default) {
-    // QSettings writes only what was set on it, so a store that is only read
-    // leaves the disk alone.
-    const QSettings store(ToQString(SettingsFileName()), QSettings::IniFormat);
-    const QVariant value = store.value(ToQString(Section) + QLatin1Char('/') + ToQString(Ident));
-    if (!value.isValid()) return Default;
-    // A value holding commas comes back as a list; join it back together.
-    if (value.typeId() == QMetaType::QStringList) return FromQString(value.toStringList().join(QLatin1Char(',')));
-    return FromQString(value.toString());
+    std::ifstream file(StringToUtf8(SettingsFileName()));
+    if (!file) return Default;
+    std::string line;
+    bool inSection = false;
+    while (std::getline(file, line)) {
+        line = Trim(line);
+        if (line.empty() || line[0] == ';' || line[0] == '#') continue;
+        if (line.front() == '[') {
+            const auto close = line.find(']');
+            inSection = close != std::string::npos && SameText(S(Trim(line.substr(1, close - 1))), Section);
+            continue;
+        }
+        const auto eq = line.find('=');
+        if (!inSection || eq == std::string::npos) continue;
+        if (SameText(S(Trim(line.substr(0, eq))), Ident)) return S(Trim(line.substr(eq + 1)));
+    }
+    return Default;
 }
