@@ -574,6 +574,29 @@ TPoint TCanvas::TextExtent(const String& text) {
     return {fm.horizontalAdvance(ToQString(text)), fm.height()};
 }
 
+namespace {
+
+// The width of text that is not broken at word boundaries, measured the way
+// TextWidth measures it, so that a box sized from either one fits the other.
+// Text with tabs or with breaking keeps the layout's width.
+int UnbrokenTextWidth(const QFontMetrics& fm, const QString& s, unsigned flags, int layoutWidth) {
+    if (((flags & DT_WORDBREAK) && !(flags & DT_SINGLELINE)) || s.contains(QLatin1Char('\t'))) return layoutWidth;
+    QString shown = s;
+    if (!(flags & DT_NOPREFIX)) {
+        shown.clear();
+        for (qsizetype i = 0; i < s.size(); ++i) {
+            if (s[i] == QLatin1Char('&') && i + 1 < s.size()) ++i;  // "&x" shows x, "&&" shows &
+            shown += s[i];
+        }
+    }
+    if (flags & DT_SINGLELINE) return fm.horizontalAdvance(shown);
+    int width = 0;
+    for (const QString& line : shown.split(QLatin1Char('\n'))) width = std::max(width, fm.horizontalAdvance(line));
+    return width;
+}
+
+}  // namespace
+
 int TCanvas::DrawText(const String& text, TRect& r, unsigned flags) {
     const QFont f = ToQFont(font_);
     const QFontMetrics fm(f);
@@ -583,7 +606,7 @@ int TCanvas::DrawText(const String& text, TRect& r, unsigned flags) {
         const int width = (flags & DT_WORDBREAK) && !(flags & DT_SINGLELINE) ? std::max(r.Width(), 1) : 1 << 20;
         QRect b = fm.boundingRect(QRect(r.Left, r.Top, width, 1 << 20), qflags & ~(Qt::AlignHCenter | Qt::AlignRight | Qt::AlignVCenter | Qt::AlignBottom), s);
         const int h = s.isEmpty() ? fm.height() : b.height();
-        r.Right = r.Left + (s.isEmpty() ? 0 : b.width());
+        r.Right = r.Left + (s.isEmpty() ? 0 : UnbrokenTextWidth(fm, s, flags, b.width()));
         r.Bottom = r.Top + h;
         return h;
     }
