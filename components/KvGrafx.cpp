@@ -268,8 +268,9 @@ void PaintGradientEx(TCanvas& Canvas, const TRect& Bounds, TGradientDirection Gr
         case gdDiagonalUp:
         case gdDiagonalDown:
             if (start == stop) {
-                canvas.Brush().SetColor(start);
-                canvas.Rectangle(0, 0, W, H);
+                // The whole bitmap: a clear-pen Rectangle(0, 0, W, H) would leave
+                // the last column and row unpainted.
+                FillSolid(dc, all, start);
             } else {
                 FillGradDiag(dc, GradDir == gdDiagonalUp ? W : -W, H, start, stop, SmoothFactor);
             }
