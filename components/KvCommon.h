@@ -5,6 +5,7 @@
 
 #include <array>
 
+#include "Controls.h"
 #include "Graphics.h"
 #include "Themes.h"
 
@@ -40,8 +41,7 @@ inline constexpr Set<TFrameStyleEx> fsDoubleBorders{fsGroove,     fsBump,   fsLo
 
 enum TOrientation { orHorizontal, orVertical };
 enum TAlignmentVertical { avTop, avCenter, avBottom };
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
-enum TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
+// TAlignment and TButtonLayout are the controls tree's own.
 
 enum TGradientDirection {
     gdDiagonalUp,

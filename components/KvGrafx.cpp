@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <set>
 
 namespace {
 
@@ -327,4 +328,31 @@ void DrawParentImage(const TParentImageSource* Parent, HDC DC, bool InvalidatePa
         PaintParentPart(*Parent, Parent->PaintClient, DC);
     }
     if (InvalidateParent && Parent->InvalidateParent) Parent->InvalidateParent();
+}
+
+void DrawParentImage(TControl* Control, HDC DC, bool InvalidateParent) {
+    if (!Control || !Control->Parent() || !DC) return;
+    // A windowless child is part of its parent's client area: printing the
+    // parent paints the child again, and that paint must not recurse.
+    static std::set<const TControl*> drawing;
+    if (!drawing.insert(Control).second) return;
+    struct Done {
+        const TControl* control;
+        ~Done() { drawing.erase(control); }
+    } done{Control};
+
+    TWinControl* parent = Control->Parent();
+    TParentImageSource source;
+    source.ChildLeft = Control->Left();
+    source.ChildTop = Control->Top();
+    source.ParentClientWidth = parent->ClientWidth();
+    source.ParentClientHeight = parent->ClientHeight();
+    source.EraseBackground = [parent](TCanvas& c) { parent->Perform(WM_ERASEBKGND, reinterpret_cast<std::intptr_t>(&c)); };
+    source.PaintClient = [parent](TCanvas& c) { parent->Perform(WM_PRINTCLIENT, reinterpret_cast<std::intptr_t>(&c)); };
+    source.Designing = Control->IsDesigning();
+    // A custom-drawn parent (every form is one) repaints itself; invalidating
+    // it from its own child's paint would never settle.
+    if (!dynamic_cast<TCustomControl*>(parent) && !parent->IsDesigning())
+        source.InvalidateParent = [parent] { parent->Invalidate(); };
+    DrawParentImage(&source, DC, InvalidateParent);
 }

@@ -57,3 +57,8 @@ struct TParentImageSource {
 // Paints the parent's background and client area into DC at the child's
 // offset, clipped to the parent's client area; nothing without a parent.
 void DrawParentImage(const TParentImageSource* Parent, HDC DC, bool InvalidateParent);
+// The same for a control of the controls tree: its parent erases its
+// background and prints its client area (WM_ERASEBKGND, WM_PRINTCLIENT) into
+// DC. With InvalidateParent the parent is then invalidated, unless it is a
+// custom-drawn control (forms included) or being designed.
+void DrawParentImage(TControl* Control, HDC DC, bool InvalidateParent);

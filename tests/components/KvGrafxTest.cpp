@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "Classes.h"
 #include "KvGrafx.h"
 #include "PixelPicture.h"
 
@@ -272,7 +273,7 @@ TEST(DrawParentImage, InvalidatesTheParentOnlyWhenAskedAndAllowed) {
     parent.source.InvalidateParent = nullptr;  // e.g. a form
     DrawParentImage(&parent.source, child.Canvas().Handle(), true);
     EXPECT_EQ(parent.invalidated, 1);
-    DrawParentImage(nullptr, child.Canvas().Handle(), true);  // no parent: nothing
+    DrawParentImage(static_cast<const TParentImageSource*>(nullptr), child.Canvas().Handle(), true);  // no parent
 }
 
 TEST(DrawParentImage, FailuresAreIgnoredOnlyWhileDesigning) {
@@ -286,6 +287,68 @@ TEST(DrawParentImage, FailuresAreIgnoredOnlyWhileDesigning) {
     parent.source.Designing = true;
     EXPECT_NO_THROW(DrawParentImage(&parent.source, child.Canvas().Handle(), false));
     EXPECT_EQ(child.Canvas().Pixel(0, 1), clRed);  // the client area still painted
+}
+
+}  // namespace
+
+namespace {
+
+// A custom-drawn parent: background in its colour, a red block in its client area.
+class TPaintingParent : public TCustomControl {
+public:
+    using TCustomControl::TCustomControl;
+
+protected:
+    void Paint() override {
+        Canvas().Brush().SetColor(clRed);
+        Canvas().FillRect(Rect(5, 5, 8, 7));
+    }
+};
+
+// A transparent windowless child that shows its parent behind itself.
+class TSeeThrough : public TGraphicControl {
+public:
+    using TGraphicControl::TGraphicControl;
+    int paints = 0;
+
+protected:
+    void Paint() override {
+        ++paints;
+        DrawParentImage(this, Canvas().Handle(), false);
+    }
+};
+
+TEST(DrawParentImage, TheParentOfARealControlPaintsItsBackgroundAndClientArea) {
+    auto parent = MakeOwned<TPaintingParent>(nullptr);
+    parent->SetBounds(0, 0, 14, 9);
+    parent->SetColor(clBlue);
+    auto* child = new TGraphicControl(parent.get());
+    child->SetParent(parent.get());
+    child->SetBounds(6, 4, 10, 6);
+    TBitmap image(10, 6);
+    Fill(image, kSentinel);
+    DrawParentImage(child, image.Canvas().Handle(), true);
+    const TPalette pal{{clBlue, 'b'}, {clRed, 'r'}, {kSentinel, '.'}};
+    EXPECT_EQ(Picture(image, pal),
+              (TPicture{"bbbbbbbb..", "rrbbbbbb..", "rrbbbbbb..", "bbbbbbbb..", "bbbbbbbb..", ".........."}));
+    TGraphicControl orphan(nullptr);
+    Fill(image, kSentinel);
+    DrawParentImage(&orphan, image.Canvas().Handle(), true);  // no parent: nothing
+    EXPECT_TRUE(InkBounds(image.Canvas(), Rect(0, 0, 10, 6), kSentinel).IsEmpty());
+}
+
+TEST(DrawParentImage, AWindowlessChildPaintingItsParentDoesNotRecurse) {
+    auto parent = MakeOwned<TPaintingParent>(nullptr);
+    parent->SetBounds(0, 0, 20, 12);
+    parent->SetColor(clBlue);
+    auto* child = new TSeeThrough(parent.get());
+    child->SetParent(parent.get());
+    child->SetBounds(4, 4, 8, 4);
+    TBitmap image(20, 12);
+    parent->PaintTo(image.Canvas(), 0, 0);
+    EXPECT_EQ(child->paints, 2);  // once by the parent, once inside its own parent image
+    EXPECT_EQ(image.Canvas().Pixel(5, 5), clRed);
+    EXPECT_EQ(image.Canvas().Pixel(10, 6), clBlue);
 }
 
 }  // namespace
