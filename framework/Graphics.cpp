@@ -491,6 +491,8 @@ TColor TCanvas::Pixel(int x, int y) const {
 
 namespace {
 
+bool CopyPixelsDirect(TCanvasDevice* dest, int dx, int dy, int dw, int dh, TCanvasDevice* src, int sx, int sy);
+
 // The device's image when the canvas may write its memory directly: only
 // while nobody else shares the pixel data, since a shared image would be
 // copied on write and the active painter would go on drawing into the old one.
@@ -650,6 +652,7 @@ void TCanvas::Draw(int x, int y, const TBitmap& bitmap) {
         p->drawImage(QPoint(x, y), masked);
         return;
     }
+    if (CopyPixelsDirect(device_.get(), x, y, img.width(), img.height(), bitmap.Canvas().Device(), 0, 0)) return;
     p->drawImage(QPoint(x, y), img);
 }
 
@@ -679,23 +682,42 @@ void TCanvas::CopyRect(const TRect& dest, const TCanvas& source, const TRect& sr
 namespace {
 
 // An unscaled copy between two readable images, done on their memory: the
-// common case of block copies (tiling, mirroring halves) stays cheap.
-bool CopyPixelsDirect(TCanvasDevice* dest, int dx, int dy, int w, int h, TCanvasDevice* src, int sx, int sy) {
+// common case of block copies (tiling, mirroring halves) stays cheap. A
+// negative extent mirrors along that axis, the destination then running
+// back from (dx, dy).
+bool CopyPixelsDirect(TCanvasDevice* dest, int dx, int dy, int dw, int dh, TCanvasDevice* src, int sx, int sy) {
     QImage* to = DirectImage(dest);
     if (!to || !src || !src->Image() || src->Image()->format() != QImage::Format_RGB32) return false;
-    const QImage& from = *src->Image();
-    QRect target(QPoint(dx, dy) + dest->origin, QSize(w, h));
-    const QPoint shift = QPoint(sx, sy) + src->origin - target.topLeft();
-    target = target.intersected(DrawableArea(dest, *to)).intersected(from.rect().translated(-shift));
+    const bool mirrorX = dw < 0, mirrorY = dh < 0;
+    const int w = std::abs(dw), h = std::abs(dh);
+    const QRect full(QPoint(mirrorX ? dx + dw + 1 : dx, mirrorY ? dy + dh + 1 : dy) + dest->origin, QSize(w, h));
+    const QPoint source = QPoint(sx, sy) + src->origin;
+    // Destination pixel (x, y) of the full rectangle takes source pixel (SourceX(x), SourceY(y)).
+    auto sourceX = [&](int x) { return source.x() + (mirrorX ? full.right() - x : x - full.left()); };
+    auto sourceY = [&](int y) { return source.y() + (mirrorY ? full.bottom() - y : y - full.top()); };
+    const QRect target = full.intersected(DrawableArea(dest, *to));
     if (target.isEmpty()) return true;
+    // Mirrored copies and copies whose source lies outside the image take
+    // the general path; overlapping plain copies are handled below.
+    const QRect needed(QPoint(std::min(sourceX(target.left()), sourceX(target.right())),
+                              std::min(sourceY(target.top()), sourceY(target.bottom()))),
+                       QSize(target.width(), target.height()));
+    const QImage& from = *src->Image();
+    if (!from.rect().contains(needed)) return false;
+    const bool sameImage = &from == to || from.constBits() == to->constBits();
+    if (sameImage && (mirrorX || mirrorY) && needed.intersects(target)) return false;
     const size_t bytes = static_cast<size_t>(target.width()) * sizeof(QRgb);
     auto copyRow = [&](int y) {
-        const auto* s = reinterpret_cast<const QRgb*>(from.constScanLine(y + shift.y())) + target.left() + shift.x();
-        auto* d = reinterpret_cast<QRgb*>(to->scanLine(y)) + target.left();
-        std::memmove(d, s, bytes);
+        const auto* s = reinterpret_cast<const QRgb*>(from.constScanLine(sourceY(y)));
+        auto* d = reinterpret_cast<QRgb*>(to->scanLine(y));
+        if (!mirrorX) {
+            std::memmove(d + target.left(), s + sourceX(target.left()), bytes);
+            return;
+        }
+        for (int x = target.left(); x <= target.right(); ++x) d[x] = s[sourceX(x)];
     };
     // Rows are taken in the order that never reads a row already overwritten.
-    if (shift.y() >= 0)
+    if (!sameImage || mirrorY || needed.top() >= target.top())
         for (int y = target.top(); y <= target.bottom(); ++y) copyRow(y);
     else
         for (int y = target.bottom(); y >= target.top(); --y) copyRow(y);
@@ -706,7 +728,8 @@ bool CopyPixelsDirect(TCanvasDevice* dest, int dx, int dy, int w, int h, TCanvas
 
 void TCanvas::StretchBlt(int dx, int dy, int dw, int dh, const TCanvas& source, int sx, int sy, int sw, int sh) {
     if (dw == 0 || dh == 0 || sw <= 0 || sh <= 0) return;
-    if (dw == sw && dh == sh && CopyPixelsDirect(device_.get(), dx, dy, dw, dh, source.Device(), sx, sy)) return;
+    if (std::abs(dw) == sw && std::abs(dh) == sh && CopyPixelsDirect(device_.get(), dx, dy, dw, dh, source.Device(), sx, sy))
+        return;
     QImage part = GrabSource(source, sx, sy, sw, sh);  // copied before drawing: source may be this canvas
     QPainter* p = Prepare(device_.get());
     if (!p || part.isNull()) return;
@@ -725,12 +748,16 @@ void TCanvas::GradientFillRect(const TRect& r, TColor start, TColor stop, bool v
     if (!p || r.IsEmpty()) return;
     const TColor a = ColorToRGB(start), b = ColorToRGB(stop);
     const int n = vertical ? r.Height() : r.Width();
+    // One line of the gradient, stretched across the rectangle: each colour
+    // is worked out once, not once per pixel.
+    QImage line(vertical ? 1 : n, vertical ? n : 1, QImage::Format_RGB32);
+    auto* px = reinterpret_cast<QRgb*>(line.bits());
     for (int i = 0; i < n; ++i) {
         auto mix = [&](int ca, int cb) { return n == 1 ? ca : ca + (cb - ca) * i / (n - 1); };
-        const QColor c(mix(GetRValue(a), GetRValue(b)), mix(GetGValue(a), GetGValue(b)), mix(GetBValue(a), GetBValue(b)));
-        if (vertical) FillPixels(p, r.Left, r.Top + i, r.Width(), 1, c);
-        else FillPixels(p, r.Left + i, r.Top, 1, r.Height(), c);
+        px[i] = qRgb(mix(GetRValue(a), GetRValue(b)), mix(GetGValue(a), GetGValue(b)), mix(GetBValue(a), GetBValue(b)));
     }
+    p->setRenderHint(QPainter::SmoothPixmapTransform, false);
+    p->drawImage(ToQRect(r), line);
 }
 
 TRect TCanvas::ClipRect() const {

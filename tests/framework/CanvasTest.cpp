@@ -125,6 +125,25 @@ TEST(Canvas, BlockCopiesWithinOneSurfaceHandleOverlapAndMirroring) {
     EXPECT_EQ(Picture(bmp, pal)[2], "aaaaa");
 }
 
+TEST(Canvas, BlockCopiesKeepToTheClipAndReadRowsBeforeOverwritingThem) {
+    const TPalette pal{{kPaper, '.'}, {0x000000FF, 'a'}, {0x0000FF00, 'b'}, {0x00FF0000, 'c'}};
+    TBitmap bmp(6, 4);
+    Fill(bmp, kPaper);
+    auto& c = bmp.Canvas();
+    c.SetPixel(0, 0, 0x000000FF);
+    c.SetPixel(1, 0, 0x0000FF00);
+    c.SetPixel(2, 0, 0x00FF0000);
+    c.SetPixel(0, 1, 0x0000FF00);
+    c.SetPixel(0, 2, 0x00FF0000);
+    const int saved = c.SaveState();
+    c.IntersectClipRect(Rect(0, 0, 5, 4));
+    StretchBlt(c.Handle(), 5, 3, -3, -1, c.Handle(), 0, 0, 3, 1, SRCCOPY);  // mirrored, last column clipped
+    c.RestoreState(saved);
+    EXPECT_EQ(Picture(bmp, pal), (TPicture{"abc...", "b.....", "c.....", "...cb."}));
+    BitBlt(c.Handle(), 0, 0, 1, 3, c.Handle(), 0, 1, SRCCOPY);  // overlapping, upward
+    EXPECT_EQ(Picture(bmp, pal), (TPicture{"bbc...", "c.....", "......", "...cb."}));
+}
+
 TEST(Canvas, BitmapsDrawOntoOtherCanvasesAtTheirOrigin) {
     TBitmap small(2, 1);
     small.Canvas().SetPixel(0, 0, kInk);
