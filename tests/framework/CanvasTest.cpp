@@ -218,6 +218,17 @@ TEST(Canvas, CalcRectMeasuresWithoutDrawingAndBreaksWordsAtTheWidth) {
     EXPECT_EQ(wrapped.Height(), h);
     EXPECT_LE(wrapped.Width(), 60);
     EXPECT_EQ(InkBounds(c, Rect(0, 0, 200, 100), kPaper).IsEmpty(), true);
+
+    // An ampersand marks the accelerator and takes no room unless prefixes are off.
+    TRect prefixed = Rect(0, 0, 0, 0), literal = Rect(0, 0, 0, 0);
+    c.DrawText(u"&Open", prefixed, DT_CALCRECT | DT_SINGLELINE);
+    c.DrawText(u"&Open", literal, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    EXPECT_EQ(prefixed.Width(), c.TextWidth(u"Open"));
+    EXPECT_EQ(literal.Width(), c.TextWidth(u"&Open"));
+    // Expanded tabs reach the next tab stop, well past a space.
+    TRect tabbed = Rect(0, 0, 0, 0);
+    c.DrawText(u"a\tb", tabbed, DT_CALCRECT | DT_EXPANDTABS);
+    EXPECT_GT(tabbed.Width(), c.TextWidth(u"a b") + c.TextWidth(u" "));
 }
 
 TEST(Canvas, TextRectClipsToItsRectangleAndCentresOnTheReferencePoint) {
