@@ -984,7 +984,11 @@ void TWinControl::WndProc(TMessage& m) {
         }
         case WM_PRINTCLIENT: {
             auto* canvas = reinterpret_cast<TCanvas*>(m.WParam);
-            if (canvas) {
+            TCanvasDevice* dev = canvas ? canvas->Device() : nullptr;
+            if (QPainter* painter = dev ? dev->Painter() : nullptr) {
+                // The control's own canvases draw onto the canvas asked for,
+                // with its origin and clip, not onto the window.
+                TControlPainter bind(this, painter, dev->Size(), dev->origin, dev->clipped, dev->clip);
                 PaintWindow(*canvas);
                 PaintControls(*canvas, Rect(0, 0, Width(), Height()));
             }

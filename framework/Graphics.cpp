@@ -5,11 +5,14 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPalette>
+#include <QScreen>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <map>
 
 #include "QtBridge.h"
 
@@ -486,7 +489,37 @@ TColor TCanvas::Pixel(int x, int y) const {
     return FromQRgb(img->pixel(px, py));
 }
 
+namespace {
+
+bool CopyPixelsDirect(TCanvasDevice* dest, int dx, int dy, int dw, int dh, TCanvasDevice* src, int sx, int sy);
+
+// The device's image when the canvas may write its memory directly: only
+// while nobody else shares the pixel data, since a shared image would be
+// copied on write and the active painter would go on drawing into the old one.
+QImage* DirectImage(TCanvasDevice* dev) {
+    if (!dev) return nullptr;
+    QImage* img = dev->Image();
+    if (!img || img->isNull() || !img->isDetached() || img->format() != QImage::Format_RGB32) return nullptr;
+    return img;
+}
+
+// The part of the surface that drawing may change, in device coordinates.
+QRect DrawableArea(TCanvasDevice* dev, const QImage& img) {
+    const QRect all = img.rect();
+    return dev->clipped ? all.intersected(dev->clip) : all;
+}
+
+}  // namespace
+
 void TCanvas::SetPixel(int x, int y, TColor c) {
+    if (QImage* img = DirectImage(device_.get())) {
+        const QPoint at = QPoint(x, y) + device_->origin;
+        if (DrawableArea(device_.get(), *img).contains(at)) {
+            const TColor rgb = ColorToRGB(c);
+            reinterpret_cast<QRgb*>(img->scanLine(at.y()))[at.x()] = qRgb(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb));
+        }
+        return;
+    }
     if (QPainter* p = Prepare(device_.get())) FillPixels(p, x, y, 1, 1, ToQColor(c));
 }
 
@@ -543,6 +576,29 @@ TPoint TCanvas::TextExtent(const String& text) {
     return {fm.horizontalAdvance(ToQString(text)), fm.height()};
 }
 
+namespace {
+
+// The width of text that is not broken at word boundaries, measured the way
+// TextWidth measures it, so that a box sized from either one fits the other.
+// Text with tabs or with breaking keeps the layout's width.
+int UnbrokenTextWidth(const QFontMetrics& fm, const QString& s, unsigned flags, int layoutWidth) {
+    if (((flags & DT_WORDBREAK) && !(flags & DT_SINGLELINE)) || s.contains(QLatin1Char('\t'))) return layoutWidth;
+    QString shown = s;
+    if (!(flags & DT_NOPREFIX)) {
+        shown.clear();
+        for (qsizetype i = 0; i < s.size(); ++i) {
+            if (s[i] == QLatin1Char('&') && i + 1 < s.size()) ++i;  // "&x" shows x, "&&" shows &
+            shown += s[i];
+        }
+    }
+    if (flags & DT_SINGLELINE) return fm.horizontalAdvance(shown);
+    int width = 0;
+    for (const QString& line : shown.split(QLatin1Char('\n'))) width = std::max(width, fm.horizontalAdvance(line));
+    return width;
+}
+
+}  // namespace
+
 int TCanvas::DrawText(const String& text, TRect& r, unsigned flags) {
     const QFont f = ToQFont(font_);
     const QFontMetrics fm(f);
@@ -552,7 +608,7 @@ int TCanvas::DrawText(const String& text, TRect& r, unsigned flags) {
         const int width = (flags & DT_WORDBREAK) && !(flags & DT_SINGLELINE) ? std::max(r.Width(), 1) : 1 << 20;
         QRect b = fm.boundingRect(QRect(r.Left, r.Top, width, 1 << 20), qflags & ~(Qt::AlignHCenter | Qt::AlignRight | Qt::AlignVCenter | Qt::AlignBottom), s);
         const int h = s.isEmpty() ? fm.height() : b.height();
-        r.Right = r.Left + (s.isEmpty() ? 0 : b.width());
+        r.Right = r.Left + (s.isEmpty() ? 0 : UnbrokenTextWidth(fm, s, flags, b.width()));
         r.Bottom = r.Top + h;
         return h;
     }
@@ -596,6 +652,7 @@ void TCanvas::Draw(int x, int y, const TBitmap& bitmap) {
         p->drawImage(QPoint(x, y), masked);
         return;
     }
+    if (CopyPixelsDirect(device_.get(), x, y, img.width(), img.height(), bitmap.Canvas().Device(), 0, 0)) return;
     p->drawImage(QPoint(x, y), img);
 }
 
@@ -622,8 +679,57 @@ void TCanvas::CopyRect(const TRect& dest, const TCanvas& source, const TRect& sr
     StretchBlt(dest.Left, dest.Top, dest.Width(), dest.Height(), source, src.Left, src.Top, src.Width(), src.Height());
 }
 
+namespace {
+
+// An unscaled copy between two readable images, done on their memory: the
+// common case of block copies (tiling, mirroring halves) stays cheap. A
+// negative extent mirrors along that axis, the destination then running
+// back from (dx, dy).
+bool CopyPixelsDirect(TCanvasDevice* dest, int dx, int dy, int dw, int dh, TCanvasDevice* src, int sx, int sy) {
+    QImage* to = DirectImage(dest);
+    if (!to || !src || !src->Image() || src->Image()->format() != QImage::Format_RGB32) return false;
+    const bool mirrorX = dw < 0, mirrorY = dh < 0;
+    const int w = std::abs(dw), h = std::abs(dh);
+    const QRect full(QPoint(mirrorX ? dx + dw + 1 : dx, mirrorY ? dy + dh + 1 : dy) + dest->origin, QSize(w, h));
+    const QPoint source = QPoint(sx, sy) + src->origin;
+    // Destination pixel (x, y) of the full rectangle takes source pixel (SourceX(x), SourceY(y)).
+    auto sourceX = [&](int x) { return source.x() + (mirrorX ? full.right() - x : x - full.left()); };
+    auto sourceY = [&](int y) { return source.y() + (mirrorY ? full.bottom() - y : y - full.top()); };
+    const QRect target = full.intersected(DrawableArea(dest, *to));
+    if (target.isEmpty()) return true;
+    // Mirrored copies and copies whose source lies outside the image take
+    // the general path; overlapping plain copies are handled below.
+    const QRect needed(QPoint(std::min(sourceX(target.left()), sourceX(target.right())),
+                              std::min(sourceY(target.top()), sourceY(target.bottom()))),
+                       QSize(target.width(), target.height()));
+    const QImage& from = *src->Image();
+    if (!from.rect().contains(needed)) return false;
+    const bool sameImage = &from == to || from.constBits() == to->constBits();
+    if (sameImage && (mirrorX || mirrorY) && needed.intersects(target)) return false;
+    const size_t bytes = static_cast<size_t>(target.width()) * sizeof(QRgb);
+    auto copyRow = [&](int y) {
+        const auto* s = reinterpret_cast<const QRgb*>(from.constScanLine(sourceY(y)));
+        auto* d = reinterpret_cast<QRgb*>(to->scanLine(y));
+        if (!mirrorX) {
+            std::memmove(d + target.left(), s + sourceX(target.left()), bytes);
+            return;
+        }
+        for (int x = target.left(); x <= target.right(); ++x) d[x] = s[sourceX(x)];
+    };
+    // Rows are taken in the order that never reads a row already overwritten.
+    if (!sameImage || mirrorY || needed.top() >= target.top())
+        for (int y = target.top(); y <= target.bottom(); ++y) copyRow(y);
+    else
+        for (int y = target.bottom(); y >= target.top(); --y) copyRow(y);
+    return true;
+}
+
+}  // namespace
+
 void TCanvas::StretchBlt(int dx, int dy, int dw, int dh, const TCanvas& source, int sx, int sy, int sw, int sh) {
-    if (dw == 0 || dh == 0) return;
+    if (dw == 0 || dh == 0 || sw <= 0 || sh <= 0) return;
+    if (std::abs(dw) == sw && std::abs(dh) == sh && CopyPixelsDirect(device_.get(), dx, dy, dw, dh, source.Device(), sx, sy))
+        return;
     QImage part = GrabSource(source, sx, sy, sw, sh);  // copied before drawing: source may be this canvas
     QPainter* p = Prepare(device_.get());
     if (!p || part.isNull()) return;
@@ -642,12 +748,16 @@ void TCanvas::GradientFillRect(const TRect& r, TColor start, TColor stop, bool v
     if (!p || r.IsEmpty()) return;
     const TColor a = ColorToRGB(start), b = ColorToRGB(stop);
     const int n = vertical ? r.Height() : r.Width();
+    // One line of the gradient, stretched across the rectangle: each colour
+    // is worked out once, not once per pixel.
+    QImage line(vertical ? 1 : n, vertical ? n : 1, QImage::Format_RGB32);
+    auto* px = reinterpret_cast<QRgb*>(line.bits());
     for (int i = 0; i < n; ++i) {
         auto mix = [&](int ca, int cb) { return n == 1 ? ca : ca + (cb - ca) * i / (n - 1); };
-        const QColor c(mix(GetRValue(a), GetRValue(b)), mix(GetGValue(a), GetGValue(b)), mix(GetBValue(a), GetBValue(b)));
-        if (vertical) FillPixels(p, r.Left, r.Top + i, r.Width(), 1, c);
-        else FillPixels(p, r.Left + i, r.Top, 1, r.Height(), c);
+        px[i] = qRgb(mix(GetRValue(a), GetRValue(b)), mix(GetGValue(a), GetGValue(b)), mix(GetBValue(a), GetBValue(b)));
     }
+    p->setRenderHint(QPainter::SmoothPixmapTransform, false);
+    p->drawImage(ToQRect(r), line);
 }
 
 TRect TCanvas::ClipRect() const {
@@ -771,4 +881,37 @@ bool TBitmap::LoadFromData(const unsigned char* data, size_t size) {
 bool TBitmap::SaveToFile(const String& fileName) const {
     EndBitmapPainting(const_cast<TBitmap&>(*this));
     return image_->image.save(ToQString(fileName), "PNG");
+}
+
+// ---------------------------------------------------------------------------
+// Device-level helpers
+
+int ScreenColorDepth() {
+    if (!qGuiApp) return 0;
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->depth() : 0;
+}
+
+void BitBlt(HDC dest, int x, int y, int w, int h, HDC source, int sx, int sy, unsigned) {
+    if (dest && source && w > 0 && h > 0) dest->StretchBlt(x, y, w, h, *source, sx, sy, w, h);
+}
+
+void StretchBlt(HDC dest, int dx, int dy, int dw, int dh, HDC source, int sx, int sy, int sw, int sh, unsigned) {
+    if (dest && source) dest->StretchBlt(dx, dy, dw, dh, *source, sx, sy, sw, sh);
+}
+
+void GradientFillCanvas(TCanvas& canvas, TColor start, TColor stop, const TRect& r, bool vertical) {
+    canvas.GradientFillRect(r, start, stop, vertical);
+}
+
+TBitmap* AllocPatternBitmap(TColor BkColor, TColor FgColor) {
+    // Never freed: the bitmaps outlive every painter that may still hold one.
+    static auto* cache = new std::map<std::pair<TColor, TColor>, TBitmap*>();
+    TBitmap*& entry = (*cache)[{BkColor, FgColor}];
+    if (!entry) {
+        entry = new TBitmap(8, 8);
+        for (int y = 0; y < 8; ++y)
+            for (int x = 0; x < 8; ++x) entry->Canvas().SetPixel(x, y, (x + y) % 2 == 0 ? BkColor : FgColor);
+    }
+    return entry;
 }

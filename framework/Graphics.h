@@ -175,6 +175,9 @@ private:
     TBitmap* bitmap_ = nullptr;
 };
 
+// Bits per pixel of the primary screen; 0 when there is no screen.
+int ScreenColorDepth();
+
 // Text-format flags of the text primitive.
 constexpr unsigned DT_TOP = 0x0;
 constexpr unsigned DT_LEFT = 0x0;
@@ -200,6 +203,12 @@ constexpr unsigned TA_BOTTOM = 8;
 constexpr unsigned TA_BASELINE = 24;
 
 struct TCanvasDevice;  // the painting surface behind a canvas (framework-internal)
+class TCanvas;
+// The device handle of a canvas: what the device-level routines draw on.
+using HDC = TCanvas*;
+
+// Raster operation of block copies: a plain copy of the source.
+constexpr unsigned SRCCOPY = 0x00CC0020;
 
 class TCanvas : public TObject {
 public:
@@ -217,6 +226,7 @@ public:
 
     // True while the canvas is bound to a surface it can draw on.
     bool HandleAllocated() const;
+    HDC Handle() { return this; }
 
     void MoveTo(int x, int y);
     void LineTo(int x, int y);
@@ -230,6 +240,7 @@ public:
     void Rectangle(const TRect& r) { Rectangle(r.Left, r.Top, r.Right, r.Bottom); }
     void Ellipse(const TRect& r);
 
+    // Reads give clNone outside the surface or on a surface that cannot be read.
     TColor Pixel(int x, int y) const;
     void SetPixel(int x, int y, TColor c);
 
@@ -248,7 +259,9 @@ public:
     void Draw(int x, int y, const TBitmap& bitmap);
     void StretchDraw(const TRect& dest, const TBitmap& bitmap);
     void CopyRect(const TRect& dest, const TCanvas& source, const TRect& src);
-    // Stretched copy; a negative extent mirrors along that axis.
+    // Stretched copy (nearest pixel); a negative extent mirrors along that
+    // axis, the destination then running from (dx, dy) back to dx + dw + 1
+    // (dy + dh + 1). The source may be this canvas.
     void StretchBlt(int dx, int dy, int dw, int dh, const TCanvas& source, int sx, int sy, int sw, int sh);
     // Two-colour linear gradient over r, from the first row (vertical) or the
     // first column (horizontal) to the last.
@@ -323,3 +336,16 @@ private:
     bool transparent_ = false;
     TColor transparentColor_ = clDefault;
 };
+
+// Block copies between devices, as the device-level painting routines use
+// them. Only SRCCOPY is known; any other raster operation copies too.
+void BitBlt(HDC dest, int x, int y, int w, int h, HDC source, int sx, int sy, unsigned rop);
+void StretchBlt(HDC dest, int dx, int dy, int dw, int dh, HDC source, int sx, int sy, int sw, int sh, unsigned rop);
+// The two-colour rectangle gradient: linear from the first row (vertical)
+// or the first column to the last.
+void GradientFillCanvas(TCanvas& canvas, TColor start, TColor stop, const TRect& r, bool vertical);
+
+// An 8 x 8 checker of the two colours for brush patterns (a pressed
+// button's dithered face). The bitmap is shared and lives to the end of
+// the program; callers do not free it.
+TBitmap* AllocPatternBitmap(TColor BkColor, TColor FgColor);
