@@ -10,6 +10,15 @@
 
 namespace {
 
+// Appends raw bytes; written out by hand because the compiler's overflow
+// checks misread vector::insert of byte ranges here.
+void AppendBytes(std::vector<std::uint8_t>& out, const void* data, size_t n) {
+    if (n == 0) return;
+    const size_t at = out.size();
+    out.resize(at + n);
+    std::memcpy(out.data() + at, data, n);
+}
+
 const char kSignature[4] = {'L', 'V', 'F', '1'};
 // Starts every object; an end marker (0) in its place ends a list of objects.
 constexpr std::uint8_t kObjectMarker = 0xF0;
@@ -402,7 +411,7 @@ void TWriter::WriteByte(std::uint8_t b) { data_.push_back(b); }
 void TWriter::WriteShortString(const std::string& s) {
     const size_t n = std::min<size_t>(s.size(), 255);
     WriteByte(static_cast<std::uint8_t>(n));
-    data_.insert(data_.end(), s.begin(), s.begin() + static_cast<long>(n));
+    AppendBytes(data_, s.data(), n);
 }
 
 void TWriter::WriteListBegin() { WriteByte(vaList); }
@@ -428,7 +437,7 @@ void TWriter::WriteString(const String& s) {
     WriteByte(vaLString);
     const auto n = static_cast<std::uint32_t>(u.size());
     for (int i = 0; i < 4; ++i) WriteByte(static_cast<std::uint8_t>(n >> (8 * i)));
-    data_.insert(data_.end(), u.begin(), u.end());
+    AppendBytes(data_, u.data(), u.size());
 }
 
 void TWriter::WriteInteger(long long v) {
@@ -447,7 +456,7 @@ void TWriter::WriteFloat(double v) {
     WriteByte(vaExtended);
     std::uint8_t bytes[sizeof v];
     std::memcpy(bytes, &v, sizeof v);
-    data_.insert(data_.end(), bytes, bytes + sizeof v);
+    AppendBytes(data_, bytes, sizeof v);
 }
 
 void TWriter::WriteSet(const std::vector<String>& members) {
@@ -460,7 +469,7 @@ void TWriter::WriteBinary(const std::vector<std::uint8_t>& bytes) {
     WriteByte(vaBinary);
     const auto n = static_cast<std::uint32_t>(bytes.size());
     for (int i = 0; i < 4; ++i) WriteByte(static_cast<std::uint8_t>(n >> (8 * i)));
-    data_.insert(data_.end(), bytes.begin(), bytes.end());
+    AppendBytes(data_, bytes.data(), bytes.size());
 }
 
 void TWriter::WriteNil() { WriteByte(vaNil); }
@@ -520,7 +529,7 @@ void TWriter::WriteComponent(TComponent* c) {
 
 void TWriter::WriteRootComponent(TComponent* Root) {
     root_ = Root;
-    data_.insert(data_.end(), kSignature, kSignature + 4);
+    AppendBytes(data_, kSignature, 4);
     WriteComponent(Root);
 }
 
@@ -534,7 +543,7 @@ public:
     explicit TTextParser(std::string_view text) : text_(text) {}
 
     std::vector<std::uint8_t> Convert() {
-        out_.insert(out_.end(), kSignature, kSignature + 4);
+        AppendBytes(out_, kSignature, 4);
         ParseObject();
         SkipBlanks();
         if (pos_ < text_.size()) Fail("unexpected text after the last end");
@@ -592,7 +601,7 @@ private:
     void Short(const std::string& s) {
         if (s.size() > 255) Fail("name longer than 255 characters");
         Byte(static_cast<std::uint8_t>(s.size()));
-        out_.insert(out_.end(), s.begin(), s.end());
+        AppendBytes(out_, s.data(), s.size());
     }
 
     void ParseObject() {
@@ -681,7 +690,7 @@ private:
             Byte(vaLString);
             const auto n = static_cast<std::uint32_t>(value.size());
             for (int i = 0; i < 4; ++i) Byte(static_cast<std::uint8_t>(n >> (8 * i)));
-            out_.insert(out_.end(), value.begin(), value.end());
+            AppendBytes(out_, value.data(), value.size());
         }
     }
 
@@ -711,7 +720,7 @@ private:
         } else {
             w.WriteInteger(std::stoll(token));
         }
-        out_.insert(out_.end(), w.Data().begin(), w.Data().end());
+        AppendBytes(out_, w.Data().data(), w.Data().size());
     }
 
     void ParseSet() {
@@ -748,7 +757,7 @@ private:
         Expect('}');
         TWriter w;
         w.WriteBinary(bytes);
-        out_.insert(out_.end(), w.Data().begin(), w.Data().end());
+        AppendBytes(out_, w.Data().data(), w.Data().size());
     }
 
     std::string_view text_;
