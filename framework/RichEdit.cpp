@@ -163,6 +163,8 @@ void TRichEdit::UpdateScrollBar() {
     bar->setValue(topLine_);
 }
 
+bool TRichEdit::VerticalScrollBarShown() const { return scrollBar_->bar && !scrollBar_->bar->isHidden(); }
+
 void TRichEdit::Resize() {
     UpdateScrollBar();
     TCustomControl::Resize();

@@ -58,6 +58,7 @@ public:
     int VisibleLineCount() const;
     int LineHeight() const;
     int HorizontalOffset() const { return horzOffset_; }
+    bool VerticalScrollBarShown() const;
     // Makes the caret visible, scrolling as little as needed.
     void ScrollToCaret();
 

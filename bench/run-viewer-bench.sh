@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Whole-process timings of the viewer in batch mode against `wc -l` on the
+# same file, with the file in the page cache: opening (load, counts, colours)
+# and the error filter, median of several runs, and peak memory.
+#
+#   bench/run-viewer-bench.sh [LINES...]      (default: 1000000 10000000)
+#
+# Logs are generated under ${LUMIVAR_BENCH_DIR:-/tmp/lumivar-bench} and kept
+# there for later runs. Build first (scripts/test.sh or cmake --build build).
+set -euo pipefail
+ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+BUILD="${LUMIVAR_BUILD:-$ROOT/build}"
+VIEWER="$BUILD/app/lumivar"
+GENLOG="$BUILD/bench/genlog"
+DIR="${LUMIVAR_BENCH_DIR:-/tmp/lumivar-bench}"
+RUNS="${LUMIVAR_BENCH_RUNS:-5}"
+mkdir -p "$DIR"
+[ -x "$VIEWER" ] || { echo "build the viewer first: $VIEWER is missing" >&2; exit 1; }
+[ -x "$GENLOG" ] || { echo "build the generator first: $GENLOG is missing" >&2; exit 1; }
+
+# median of the wall times (seconds) and the largest peak RSS (KiB) of a command run $RUNS times
+measure() {
+  local times=() peak=0 line t m
+  for _ in $(seq "$RUNS"); do
+    line=$( { /usr/bin/time -f "%e %M" "$@" >/dev/null 2>/dev/null; } 2>&1 | tail -1 )
+    t=${line% *}; m=${line#* }
+    times+=("$t")
+    (( m > peak )) && peak=$m
+  done
+  local median
+  median=$(printf '%s\n' "${times[@]}" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}')
+  echo "$median $peak"
+}
+
+printf '%-10s %-12s %10s %10s %12s %8s\n' lines task median_s peak_MiB file_MiB ratio
+for lines in "${@:-1000000 10000000}"; do
+  for n in $lines; do
+    log="$DIR/log-$n.log"
+    [ -f "$log" ] || "$GENLOG" "$n" "$log"
+    size=$(stat -c %s "$log")
+    cat "$log" >/dev/null   # into the page cache
+    for task in wc open filter; do
+      case $task in
+        wc) read -r t m < <(measure wc -l "$log") ;;
+        open) read -r t m < <(measure "$VIEWER" --batch "$log" --state) ;;
+        filter) read -r t m < <(measure "$VIEWER" --batch "$log" --click BtnError --state) ;;
+      esac
+      awk -v n="$n" -v task="$task" -v t="$t" -v m="$m" -v s="$size" \
+        'BEGIN { printf "%-10s %-12s %10.3f %10.1f %12.1f %8.2f\n", n, task, t, m/1024, s/1048576, (m*1024)/s }'
+    done
+  done
+done

@@ -1,0 +1,187 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct TRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs the viewer's batch mode the way a script does.
+class Batch : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("lumivar-batch-" + std::to_string(getpid()) + "-" +
+                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir);
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(dir, ec);
+    }
+    std::string Write(const std::string& name, const std::string& bytes) {
+        std::ofstream(dir / name, std::ios::binary) << bytes;
+        return (dir / name).string();
+    }
+    static std::string Quote(const std::string& s) {
+        std::string q = "'";
+        for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        return q + "'";
+    }
+    TRun Run(const std::string& args) {
+        const std::string errFile = (dir / "stderr.txt").string();
+        const std::string command = std::string(LUMIVAR_BINARY) + " " + args + " 2>" + Quote(errFile);
+        TRun run;
+        FILE* pipe = popen(command.c_str(), "r");
+        std::array<char, 4096> buf;
+        size_t n;
+        while ((n = fread(buf.data(), 1, buf.size(), pipe)) > 0) run.out.append(buf.data(), n);
+        const int raw = pclose(pipe);
+        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        std::ifstream e(errFile);
+        std::stringstream ss;
+        ss << e.rdbuf();
+        run.err = ss.str();
+        return run;
+    }
+    fs::path dir;
+};
+
+std::string Line(const std::string& level, const std::string& message) {
+    return "2026-12-10 08:00:00.000 [" + level + "] " + message;
+}
+
+TEST_F(Batch, StateHoldsTheCountsAndTheRunsOfEveryLine) {
+    const std::string log = Write("a.log", Line("INFO ", "ok") + "\n" + "tiny\n");
+    const TRun run = Run("--batch " + Quote(log) + " --state --lines");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out,
+              "{\"fileName\": \"" + log +
+                  "\", \"panes\": [\"Info: 1\", \"Warn: 0\", \"Error: 0\"], \"progress\": {\"visible\": false, "
+                  "\"partsComplete\": 0, \"totalParts\": 0, \"percent\": 0}, \"lineCount\": 2, \"lines\": ["
+                  "{\"text\": \"2026-12-10 08:00:00.000 [INFO ] ok\", \"runs\": [[0, 24, \"#000000\", false], "
+                  "[24, 7, \"#0000FF\", false], [31, 4, \"#000000\", true]]}, "
+                  "{\"text\": \"tiny\", \"runs\": [[35, 4, \"#000000\", false]]}]}\n");
+}
+
+TEST_F(Batch, ClickRunsTheFilterAndLeavesTheProgressAtTheEnd) {
+    const std::string log =
+        Write("b.log", Line("ERRO ", "1") + "\n" + Line("INFO ", "2") + "\n" + Line("ERRO ", "3") + "\n");
+    const TRun run = Run("--batch " + Quote(log) + " --click BtnError --state");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("\"panes\": [\"Info: 1\", \"Warn: 0\", \"Error: 2\"]"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\"progress\": {\"visible\": false, \"partsComplete\": 3, \"totalParts\": 3, \"percent\": 100}"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("\"lineCount\": 2"), std::string::npos) << run.out;
+}
+
+TEST_F(Batch, MissingFileGivesAnEmptyViewAndNoError) {
+    const TRun run = Run("--batch " + Quote((dir / "none.log").string()) + " --state");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("\"panes\": [\"Info: 0\", \"Warn: 0\", \"Error: 0\"]"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\"lineCount\": 0"), std::string::npos);
+    EXPECT_EQ(run.err, "");
+}
+
+TEST_F(Batch, AFilterThatCannotOpenItsFileReportsTheErrorBox) {
+    const std::string sub = (dir / "sub").string();
+    fs::create_directories(sub);
+    const TRun run = Run("--batch " + Quote(sub) + " --click BtnWarning --state");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "lumivar: Cannot open file \"" + sub + "\". Is a directory.\n");
+    EXPECT_NE(run.out.find("\"progress\": {\"visible\": true"), std::string::npos) << run.out;
+}
+
+TEST_F(Batch, OpenTakesTheConfirmedPath) {
+    const std::string first = Write("first.log", Line("INFO ", "a") + "\n");
+    const std::string second = Write("second.log", Line("AVISO", "b") + "\n" + Line("AVISO", "c") + "\n");
+    const TRun run = Run("--batch " + Quote(first) + " --open " + Quote(second) + " --state");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("\"fileName\": \"" + second + "\""), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\"Warn: 2\""), std::string::npos) << run.out;
+}
+
+// Every encoding and break style yields the same lines.
+TEST_F(Batch, EncodingsAndBreaksYieldTheSameLines) {
+    const std::string ascii = Line("ERRO ", "x");
+    auto utf16 = [](const std::string& s, bool big) {
+        std::string out;
+        for (unsigned char c : s) out += big ? std::string{'\0', static_cast<char>(c)} : std::string{static_cast<char>(c), '\0'};
+        return out;
+    };
+    struct Case {
+        const char* name;
+        std::string bytes;
+        int lines;
+    } cases[] = {
+        {"lf", ascii + "\n" + ascii + "\n", 2},
+        {"crlf", ascii + "\r\n" + ascii + "\r\n", 2},
+        {"cr", ascii + "\r" + ascii + "\r", 2},
+        {"no final break", ascii + "\n" + ascii, 2},
+        {"utf8 bom", "\xEF\xBB\xBF" + ascii + "\n" + ascii + "\n", 2},
+        {"utf16le bom", "\xFF\xFE" + utf16(ascii + "\r\n" + ascii + "\r\n", false), 2},
+        {"utf16be bom", "\xFE\xFF" + utf16(ascii + "\n" + ascii, true), 2},
+        {"bom only", "\xEF\xBB\xBF", 0},
+        {"empty", "", 0},
+        {"blank lines", "\n\n\n", 3},
+    };
+    for (const auto& c : cases) {
+        const std::string log = Write(std::string(c.name) + ".log", c.bytes);
+        for (const char* click : {"", " --click BtnError"}) {
+            const TRun run = Run("--batch " + Quote(log) + click + " --state");
+            ASSERT_EQ(run.status, 0) << c.name << run.err;
+            const std::string count = "\"lineCount\": " + std::to_string(c.name == std::string("blank lines") && *click ? 0 : c.lines);
+            EXPECT_NE(run.out.find(count), std::string::npos) << c.name << click << ": " << run.out;
+            EXPECT_NE(run.out.find("\"Error: " + std::to_string(c.name == std::string("blank lines") ? 0 : c.lines) + "\""),
+                      std::string::npos)
+                << c.name << ": " << run.out;
+        }
+    }
+}
+
+TEST_F(Batch, Windows1252TextWithoutAMarkIsDecoded) {
+    const std::string log = Write("cp.log", Line("INFO ", "Conex\xE3o estabelecida") + "\n");
+    const TRun run = Run("--batch " + Quote(log) + " --state --lines");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("Conex\xC3\xA3o estabelecida"), std::string::npos) << run.out;
+}
+
+TEST_F(Batch, ScreenshotIsAPngOfTheWindow) {
+    const std::string shot = (dir / "shot.png").string();
+    const TRun run = Run("--batch " + Quote((dir / "none.log").string()) + " --palette classic --screenshot " + Quote(shot));
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::ifstream png(shot, std::ios::binary);
+    std::string head(24, '\0');
+    png.read(head.data(), 24);
+    ASSERT_EQ(head.substr(1, 3), "PNG");
+    auto be32 = [&](size_t at) {
+        return (static_cast<unsigned char>(head[at]) << 24) | (static_cast<unsigned char>(head[at + 1]) << 16) |
+               (static_cast<unsigned char>(head[at + 2]) << 8) | static_cast<unsigned char>(head[at + 3]);
+    };
+    EXPECT_EQ(be32(16), 1025);  // client width
+    EXPECT_EQ(be32(20), 527);   // client height
+}
+
+TEST_F(Batch, BadArgumentsAreRefusedWithUsage) {
+    for (const char* args : {"--batch --frobnicate", "--batch --click BtnOpen", "--batch --click NoSuchControl",
+                             "--batch --lines", "--batch a.log b.log", "--state"}) {
+        const TRun run = Run(args);
+        EXPECT_EQ(run.status, 1) << args;
+        EXPECT_NE(run.err.find("usage: lumivar"), std::string::npos) << args << ": " << run.err;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,70 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "Dialogs.h"
+#include "Forms.h"
+#include "SysUtils.h"
+
+namespace {
+
+TEST(Application, ErrorMessagesGetAFullStopUnlessTheyEndWithOneOrLess) {
+    struct Case {
+        const char16_t* message;
+        const char16_t* shown;
+    } cases[] = {
+        {u"Cannot open file", u"Cannot open file."},
+        {u"Done.", u"Done."},
+        {u"Ends in a comma,", u"Ends in a comma,"},   // ',' sorts before '.'
+        {u"Ends in a blank ", u"Ends in a blank "},
+        {u"Ends in a slash/", u"Ends in a slash/."},  // '/' sorts after '.'
+        {u"Ends in 9", u"Ends in 9."},
+        {u"", u""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(MessageWithFullStop(c.message), c.shown) << StringToUtf8(c.message);
+}
+
+TEST(Application, TitleIsTheProgramNameWithoutDirectoryOrExtension) {
+    TApplication app(nullptr);
+    struct Case {
+        const char16_t* exe;
+        const char16_t* title;
+    } cases[] = {
+        {u"/usr/local/bin/lumivar", u"lumivar"},
+        {u"/opt/LumiVAR.bin", u"Lumivar"},
+        {u"/opt/viewer.tar.gz", u"viewer"},
+        {u"/opt/v", u"v"},
+    };
+    for (const auto& c : cases) {
+        app.SetExeName(c.exe);
+        EXPECT_EQ(app.Title(), c.title) << StringToUtf8(c.exe);
+    }
+}
+
+TEST(Files, ExistsForFilesAndLinkedFilesOnly) {
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / ("lumivar-files-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    std::ofstream(dir / "file.log") << "x";
+    fs::create_symlink(dir / "file.log", dir / "link.log");
+    fs::create_symlink(dir / "gone.log", dir / "dangling.log");
+    EXPECT_TRUE(FileExists(S((dir / "file.log").string())));
+    EXPECT_TRUE(FileExists(S((dir / "link.log").string())));
+    EXPECT_FALSE(FileExists(S((dir / "dangling.log").string())));
+    EXPECT_FALSE(FileExists(S(dir.string())));
+    EXPECT_FALSE(FileExists(S((dir / "none.log").string())));
+    EXPECT_FALSE(FileExists(u""));
+    fs::remove_all(dir);
+}
+
+TEST(Dialogs, FilterPairsBecomeNamedPatterns) {
+    EXPECT_EQ(FilterToNameFilters(u"Lumivar|*.log"), std::vector<String>{u"Lumivar (*.log)"});
+    EXPECT_EQ(FilterToNameFilters(u"Logs|*.log;*.txt|All|*"),
+              (std::vector<String>{u"Logs (*.log *.txt)", u"All (*)"}));
+    EXPECT_TRUE(FilterToNameFilters(u"").empty());
+}
+
+}  // namespace

@@ -1,0 +1,140 @@
+#include <gtest/gtest.h>
+
+#include "Forms.h"
+#include "Platform.h"
+#include "RichEdit.h"
+#include "SysUtils.h"
+
+namespace {
+
+// A shown window holding one view, so that focus, painting and input work
+// as on screen.
+class RichEditView : public ::testing::Test {
+protected:
+    void SetUp() override {
+        form.reset(new TForm(nullptr));
+        form->SetBounds(0, 0, 400, 200);
+        edit = new TRichEdit(form.get());
+        edit->SetParent(form.get());
+        edit->SetAlign(alClient);
+        edit->Font().SetName(u"Consolas");
+        edit->Font().SetHeight(-13);
+        edit->SetReadOnly(true);
+        edit->SetScrollBars(ssVertical);
+        edit->SetWordWrap(false);
+        form->Show();
+        edit->SetFocus();
+        ProcessPendingEvents();
+    }
+    void Fill(int lines) {
+        edit->Lines()->BeginUpdate();
+        for (int i = 0; i < lines; ++i) edit->Lines()->Add(u"line " + IntToStr(i));
+        edit->Lines()->EndUpdate();
+    }
+    TOwned<TForm> form;
+    TRichEdit* edit = nullptr;
+};
+
+TEST_F(RichEditView, KeyboardMovesAndExtendsTheSelection) {
+    edit->Lines()->Add(u"a");
+    edit->Lines()->Add(u"bc");
+    edit->SetSelStart(0);
+    SimulateKey(edit, VK_RIGHT);
+    SimulateKey(edit, VK_RIGHT, {ssShift});
+    SimulateKey(edit, VK_RIGHT, {ssShift});
+    EXPECT_EQ(edit->SelStart(), 1);
+    EXPECT_EQ(edit->SelLength(), 2);
+    EXPECT_EQ(edit->SelText(), u"\nb");
+    SimulateKey(edit, VK_END, {ssShift});
+    EXPECT_EQ(edit->SelText(), u"\nbc");
+    SimulateKey(edit, 'A', {ssCtrl});
+    EXPECT_EQ(edit->SelStart(), 0);
+    EXPECT_GE(edit->SelLength(), 4);
+    Clipboard().SetAsText(u"");
+    SimulateKey(edit, 'C', {ssCtrl});
+    EXPECT_EQ(Clipboard().AsText().substr(0, 4), u"a\nbc");
+}
+
+TEST_F(RichEditView, ReadOnlyViewIgnoresTyping) {
+    edit->Lines()->Add(u"text");
+    SimulateKey(edit, 'x', {}, u'x');
+    EXPECT_EQ(edit->Lines()->Get(0), u"text");
+    EXPECT_EQ(edit->Lines()->Count(), 1);
+}
+
+TEST_F(RichEditView, MouseDragSelects) {
+    edit->Lines()->Add(u"0123456789");
+    const int y = 4 + edit->LineHeight() / 2;
+    const TTextPosition at2 = edit->PositionAt(4 + 2 * 8 + 1, y);
+    SimulateMouseDown(form.get(), mbLeft, edit->Left() + 4 + 2 * 8 + 1, edit->Top() + y);
+    SimulateMouseMove(form.get(), edit->Left() + 4 + 5 * 8 + 1, edit->Top() + y, {ssLeft});
+    SimulateMouseUp(form.get(), mbLeft, edit->Left() + 4 + 5 * 8 + 1, edit->Top() + y);
+    EXPECT_EQ(edit->SelStart(), at2);
+    EXPECT_EQ(edit->SelLength(), 3);
+}
+
+TEST_F(RichEditView, SelLengthScrollsTheCaretIntoViewOnceTheBracketCloses) {
+    Fill(500);
+    EXPECT_EQ(edit->TopLine(), 0);
+    edit->Lines()->BeginUpdate();
+    edit->SetSelStart(edit->Document().LinePosition(400));
+    edit->SetSelLength(0);
+    EXPECT_EQ(edit->TopLine(), 0);  // nothing moves while updating
+    edit->Lines()->EndUpdate();
+    EXPECT_LE(edit->TopLine(), 400);
+    EXPECT_GT(edit->TopLine() + edit->VisibleLineCount(), 400);
+
+    edit->SetSelStart(0);
+    EXPECT_GT(edit->TopLine(), 0);  // SelStart alone does not scroll
+    edit->SetSelLength(0);
+    EXPECT_EQ(edit->TopLine(), 0);
+}
+
+TEST_F(RichEditView, WheelScrollsThreeLinesANotch) {
+    Fill(100);
+    SimulateMouseWheel(form.get(), edit->Left() + 20, edit->Top() + 20, -120);
+    EXPECT_EQ(edit->TopLine(), 3);
+    SimulateMouseWheel(form.get(), edit->Left() + 20, edit->Top() + 20, 240);
+    EXPECT_EQ(edit->TopLine(), 0);
+}
+
+// Painting shows the level colours, and the selection only while focused.
+TEST_F(RichEditView, PaintsColouredRunsAndTheSelectionOnlyWithFocus) {
+    edit->Lines()->Add(u"MMMMMMMM");
+    edit->SetSelStart(0);
+    edit->SetSelLength(4);
+    edit->SelAttributes().SetColor(clRed);
+    edit->SetSelStart(4);
+    edit->SetSelLength(4);
+    auto hasColour = [&](TColor wanted) {
+        TBitmap shot;
+        edit->GetImage(shot);
+        for (int y = 0; y < shot.Height(); ++y)
+            for (int x = 0; x < shot.Width(); ++x)
+                if (shot.Canvas().Pixel(x, y) == ColorToRGB(wanted)) return true;
+        return false;
+    };
+    EXPECT_TRUE(hasColour(clRed));
+    EXPECT_TRUE(edit->Focused());
+    EXPECT_TRUE(hasColour(clHighlight));
+    auto* other = new TRichEdit(form.get());
+    other->SetParent(form.get());
+    other->SetAlign(alBottom);
+    other->SetFocus();
+    ASSERT_FALSE(edit->Focused());
+    EXPECT_FALSE(hasColour(clHighlight));
+}
+
+TEST_F(RichEditView, VerticalScrollBarOnlyWhenTheTextIsTallerThanTheView) {
+    Fill(3);
+    EXPECT_FALSE(edit->VerticalScrollBarShown());
+    Fill(edit->VisibleLineCount() + 5);
+    EXPECT_TRUE(edit->VerticalScrollBarShown());
+    edit->SetTopLine(1000000);
+    EXPECT_EQ(edit->TopLine(), edit->Lines()->Count() - edit->VisibleLineCount());
+    edit->Lines()->Clear();
+    EXPECT_FALSE(edit->VerticalScrollBarShown());
+    EXPECT_EQ(edit->TopLine(), 0);
+}
+
+}  // namespace
