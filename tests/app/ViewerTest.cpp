@@ -98,6 +98,36 @@ TEST(Levels, ColourOfEachLevelAndBlackForAnythingElse) {
         EXPECT_EQ(form->getColorLevel(other), clBlack) << StringToUtf8(other);
 }
 
+TEST_F(Viewer, StoredLayoutGivesTheWindowItsPlaces) {
+    auto form = Open(files.Path("none.log"));
+    EXPECT_EQ(form->Caption(), u"Lumivar");
+    EXPECT_EQ(form->ClientWidth(), 1025);
+    EXPECT_EQ(form->ClientHeight(), 527);
+    EXPECT_EQ(form->Position(), poScreenCenter);
+    EXPECT_TRUE(form->ScreenSnap());
+    EXPECT_EQ(form->Font().Name(), u"Tahoma");
+    EXPECT_EQ(form->Font().Height(), -11);
+    EXPECT_EQ(form->KvToolbar1->BoundsRect(), Rect(0, 0, 1025, 29));
+    EXPECT_EQ(form->RichEdit1->BoundsRect(), Rect(0, 29, 1025, 508));
+    EXPECT_EQ(form->KvStatusBar1->BoundsRect(), Rect(0, 508, 1025, 527));
+    EXPECT_EQ(form->RichEdit1->Font().Name(), u"Consolas");
+    EXPECT_EQ(form->RichEdit1->Font().Height(), -13);
+    EXPECT_TRUE(form->RichEdit1->ReadOnly());
+    EXPECT_EQ(form->RichEdit1->ScrollBars(), ssVertical);
+    EXPECT_FALSE(form->RichEdit1->WordWrap());
+    EXPECT_FALSE(form->KvProgressStatus1->Visible());
+    // The view's font is fixed pitch wherever "Consolas" is not installed.
+    TCanvas measure;
+    measure.Font().Assign(form->RichEdit1->Font());
+    EXPECT_EQ(measure.TextWidth(u"iiii"), measure.TextWidth(u"WWWW"));
+    const String hints[] = {form->BtnExecute->Hint(), form->BtnOpen->Hint(), form->BtnInformation->Hint(),
+                            form->BtnWarning->Hint(), form->BtnError->Hint(), form->BtnSelectAll->Hint(),
+                            form->BtnCopy->Hint()};
+    const String expected[] = {u"Atualizar", u"Abrir", u"Filtrar Info", u"Filtrar Aviso", u"Filtrar Erro",
+                               u"Select All", u"Copy"};
+    for (size_t i = 0; i < 7; ++i) EXPECT_EQ(hints[i], expected[i]);
+}
+
 TEST_F(Viewer, LoadCountsEachLevelExactly) {
     const std::string text = Line("INFO ", "one") + "\n" + Line("AVISO", "two") + "\n" + Line("ERRO ", "three") + "\n" +
                              Line("INFO ", "four") + "\n" + Line("DEBUG", "five") + "\n" + Line("info ", "six") + "\n" +
