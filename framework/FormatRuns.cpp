@@ -2,17 +2,6 @@
 
 #include <algorithm>
 
-// A block holds about a hundred boundaries in 256 bytes: each boundary is the
-// distance from the previous one and its format index, both as varints, so
-// the runs of a typical log line cost two bytes per boundary.
-struct TFormatRuns::TBlock {
-    static constexpr std::size_t kBytes = 250;
-    std::uint16_t count = 0;
-    std::uint16_t used = 0;
-    TFormatIndex last = kDefaultFormat;  // format of the last boundary
-    std::uint8_t data[kBytes];
-};
-
 namespace {
 
 std::size_t PutVarint(std::uint8_t* out, std::uint64_t value) {
@@ -51,9 +40,27 @@ struct TBlockReader {
     }
 };
 
-bool SameChange(const TFormatChange& a, const TFormatChange& b) {
-    return a.Kind == b.Kind && (a.Kind == TFormatChange::SetColor ? a.Color == b.Color : a.Style == b.Style);
+std::size_t VarintSize(std::uint64_t value) {
+    std::size_t n = 1;
+    for (; value >= 0x80; value >>= 7) ++n;
+    return n;
 }
+
+// Writes one boundary straight into a block (no staging buffer: re-reading
+// bytes just stored one by one stalls store forwarding). False when the
+// block has no room for it.
+bool PutEntry(TFormatRuns::TBlock& block, std::uint64_t delta, TFormatIndex format) {
+    const std::size_t n = VarintSize(delta) + VarintSize(format);
+    if (block.used + n > TFormatRuns::TBlock::kBytes) return false;
+    std::uint8_t* out = block.data + block.used;
+    out += PutVarint(out, delta);
+    PutVarint(out, format);
+    block.used = static_cast<std::uint16_t>(block.used + n);
+    ++block.count;
+    block.last = format;
+    return true;
+}
+
 
 }  // namespace
 
@@ -69,23 +76,11 @@ struct TFormatRuns::TEncoder {
 
     void Push(std::uint64_t pos, TFormatIndex format) {
         if (format == last) return;
-        std::uint8_t entry[16];
-        std::size_t n = 0;
-        if (!blocks.empty()) {
-            n = PutVarint(entry, pos - lastPos);
-            n += PutVarint(entry + n, format);
-        }
-        if (blocks.empty() || blocks.back()->used + n > TBlock::kBytes) {
+        if (blocks.empty() || !PutEntry(*blocks.back(), pos - lastPos, format)) {
             blocks.push_back(std::make_unique<TBlock>());
             starts.push_back(pos);
-            n = PutVarint(entry, 0);
-            n += PutVarint(entry + n, format);
+            PutEntry(*blocks.back(), 0, format);
         }
-        TBlock& block = *blocks.back();
-        std::copy(entry, entry + n, block.data + block.used);
-        block.used = static_cast<std::uint16_t>(block.used + n);
-        ++block.count;
-        block.last = format;
         last = format;
         lastPos = pos;
     }
@@ -108,13 +103,10 @@ TFormatIndex TFormatRuns::Intern(const TCharFormat& format) {
     return index;
 }
 
-TFormatIndex TFormatRuns::Changed(TFormatIndex from, const TFormatChange& change) {
-    for (std::size_t i = 0; i < memoUsed_; ++i)
-        if (memo_[i].from == from && SameChange(memo_[i].change, change)) return memo_[i].to;
+TFormatIndex TFormatRuns::ChangedSlow(TFormatIndex from, const TFormatChange& change) {
     const TFormatIndex to = Intern(change.ApplyTo(formats_[from]));
-    memo_[memoNext_] = TMemo{from, change, to};
-    memoNext_ = (memoNext_ + 1) % std::size(memo_);
-    memoUsed_ = std::min(memoUsed_ + 1, std::size(memo_));
+    TMemo& memo = memo_[MemoSlot(from, change)];
+    memo = TMemo{true, from, change, to};
     return to;
 }
 
@@ -189,6 +181,7 @@ std::size_t TFormatRuns::MemoryUsed() const {
 void TFormatRuns::Clear() {
     blocks_.clear();
     blockStart_.clear();
+    lastBlock_ = nullptr;
     tail_ = TTail{};
 }
 
@@ -214,33 +207,30 @@ void TFormatRuns::RebuildTail() {
     }
 }
 
-void TFormatRuns::AppendBoundary(std::uint64_t pos, TFormatIndex format) {
+void TFormatRuns::AppendBoundarySlow(std::uint64_t pos, TFormatIndex format) {
     const bool any = tail_.any;
     if (any && format == tail_.format) return;
-    std::uint8_t entry[16];
-    std::size_t n = 0;
-    if (any) {
-        n = PutVarint(entry, pos - tail_.pos);
-        n += PutVarint(entry + n, format);
-    }
-    const bool fresh = !any || blocks_.back()->used + n > TBlock::kBytes;
-    if (fresh) {
-        blocks_.push_back(std::make_unique<TBlock>());
-        blockStart_.push_back(pos);
-        n = PutVarint(entry, 0);
-        n += PutVarint(entry + n, format);
-    }
-    TBlock& block = *blocks_.back();
     tail_.before = any ? tail_.format : kDefaultFormat;
-    tail_.prevPos = fresh ? pos : tail_.pos;
-    tail_.offset = block.used;
+    if (any && PutEntryAt(pos - tail_.pos, format)) {
+        tail_.prevPos = tail_.pos;
+    } else {
+        blocks_.push_back(std::make_unique<TBlock>());
+        lastBlock_ = blocks_.back().get();
+        blockStart_.push_back(pos);
+        PutEntryAt(0, format);
+        tail_.prevPos = pos;
+    }
     tail_.pos = pos;
     tail_.format = format;
     tail_.any = true;
-    std::copy(entry, entry + n, block.data + block.used);
-    block.used = static_cast<std::uint16_t>(block.used + n);
-    ++block.count;
-    block.last = format;
+}
+
+bool TFormatRuns::PutEntryAt(std::uint64_t delta, TFormatIndex format) {
+    TBlock& block = *blocks_.back();
+    const std::uint16_t offset = block.used;
+    if (!PutEntry(block, delta, format)) return false;
+    tail_.offset = offset;
+    return true;
 }
 
 bool TFormatRuns::TryAppend(std::uint64_t from, std::uint64_t to, const TFormatChange& change) {
@@ -261,15 +251,8 @@ bool TFormatRuns::TryAppend(std::uint64_t from, std::uint64_t to, const TFormatC
     TBlock& block = *blocks_.back();
     block.used = tail_.offset;
     --block.count;
-    std::uint8_t entry[16];
-    std::size_t n = PutVarint(entry, tail_.pos - tail_.prevPos);
-    n += PutVarint(entry + n, changed);
-    if (changed != tail_.before && block.used + n <= TBlock::kBytes) {
+    if (changed != tail_.before && PutEntry(block, tail_.pos - tail_.prevPos, changed)) {
         // Same place, same distance, new format: the tail stays where it is.
-        std::copy(entry, entry + n, block.data + block.used);
-        block.used = static_cast<std::uint16_t>(block.used + n);
-        ++block.count;
-        block.last = changed;
         tail_.format = changed;
     } else {
         // The boundary merges into the run before it (or its wider format
@@ -279,6 +262,7 @@ bool TFormatRuns::TryAppend(std::uint64_t from, std::uint64_t to, const TFormatC
         if (block.count == 0) {
             blocks_.pop_back();
             blockStart_.pop_back();
+            lastBlock_ = blocks_.empty() ? nullptr : blocks_.back().get();
         }
         RebuildTail();
         AppendBoundary(pos, changed);
@@ -295,11 +279,11 @@ void TFormatRuns::Replace(std::size_t first, std::size_t last, TEncoder& encoder
     blocks_.insert(blocks_.begin() + static_cast<std::ptrdiff_t>(first), std::make_move_iterator(encoder.blocks.begin()),
                    std::make_move_iterator(encoder.blocks.end()));
     blockStart_.insert(blockStart_.begin() + static_cast<std::ptrdiff_t>(first), encoder.starts.begin(), encoder.starts.end());
+    lastBlock_ = blocks_.empty() ? nullptr : blocks_.back().get();
     if (tailTouched) tail_.valid = false;
 }
 
-void TFormatRuns::Apply(std::uint64_t from, std::uint64_t to, const TFormatChange& change) {
-    if (from >= to) return;
+void TFormatRuns::ApplySlow(std::uint64_t from, std::uint64_t to, const TFormatChange& change) {
     if (TryAppend(from, to, change)) return;
 
     // A change in the middle: re-encode the blocks from the one holding

@@ -111,6 +111,7 @@ void TLineStore::LoadFromFile(const String& fileName) {
     std::vector<std::uint32_t> nonAsciiLines = std::move(scan.nonAsciiLines);
     for (std::uint32_t line : nonAsciiLines) fresh.SetNonAscii(static_cast<int>(line), true);
 
+    fresh.SetBreakWidthFromScan(scan.breakBytes);
     const bool unmarked = encoding == TTextEncoding::Unmarked;
     if ((unmarked || encoding == TTextEncoding::Utf8) && !fresh.CountNonAsciiLines(unmarked)) {
         // Unmarked and not UTF-8: Windows-1252. Marked UTF-8 with malformed
@@ -121,6 +122,7 @@ void TLineStore::LoadFromFile(const String& fileName) {
         fresh.starts_ = std::move(again.starts);
         fresh.highMarks_ = std::move(again.highMarks);
         fresh.totalUnits_ = fresh.text_.Size() - again.breakBytes;
+        fresh.SetBreakWidthFromScan(again.breakBytes);
         fresh.nonAscii_.Clear();
         fresh.nonAsciiCount_ = 0;
         for (std::uint32_t line : again.nonAsciiLines) fresh.SetNonAscii(static_cast<int>(line), true);
@@ -129,6 +131,14 @@ void TLineStore::LoadFromFile(const String& fileName) {
         fresh.CountNonAsciiLines(false);
     }
     Swap(fresh);
+}
+
+void TLineStore::SetBreakWidthFromScan(std::uint64_t breakBytes) {
+    const std::uint64_t terminated = static_cast<std::uint64_t>(Count()) - (LastLineTerminated() ? 0 : 1);
+    breakWidth_ = terminated == 0               ? kNoBreaks
+                  : breakBytes == terminated     ? 1
+                  : breakBytes == 2 * terminated ? 2
+                                                 : kMixedBreaks;
 }
 
 bool TLineStore::CountNonAsciiLines(bool strict) {
@@ -158,6 +168,7 @@ void TLineStore::Swap(TLineStore& other) noexcept {
     nonAscii_.Swap(other.nonAscii_);
     std::swap(nonAsciiCount_, other.nonAsciiCount_);
     std::swap(totalUnits_, other.totalUnits_);
+    std::swap(breakWidth_, other.breakWidth_);
     unitSamples_.swap(other.unitSamples_);
 }
 
@@ -170,7 +181,7 @@ std::uint64_t TLineStore::StartAbove4GiB(int i) const {
     return (high << 32) | starts_[static_cast<std::size_t>(i)];
 }
 
-std::uint64_t TLineStore::ContentEnd(int i) const {
+std::uint64_t TLineStore::ContentEndByBytes(int i) const {
     const std::uint64_t start = Start(i);
     std::uint64_t end = i + 1 < Count() ? Start(i + 1) : text_.Size();
     const char* t = text_.Data();
@@ -322,6 +333,7 @@ void TLineStore::SetNonAscii(int i, bool on) {
 void TLineStore::AddUtf8(std::string_view line) {
     if (Count() == std::numeric_limits<int>::max()) throw std::bad_alloc();
     if (!LastLineTerminated()) text_.PushBack('\n');
+    NoteBreakWidth(1);
     const std::uint64_t start = text_.Size();
     text_.Append(line.data(), line.size());
     text_.PushBack(SeparatorFor(line));
@@ -340,6 +352,7 @@ void TLineStore::Add(std::u16string_view line) {
     // Plain ASCII: narrow straight into the buffer, no temporary string.
     if (Count() == std::numeric_limits<int>::max()) throw std::bad_alloc();
     if (!LastLineTerminated()) text_.PushBack('\n');
+    NoteBreakWidth(1);
     const std::uint64_t start = text_.Size();
     text_.Resize(start + line.size() + 1);
     char* out = text_.Data() + start;
@@ -440,6 +453,7 @@ void TLineStore::Insert(int i, std::u16string_view line) {
     const std::size_t contentSize = bytes.size();
     bytes.push_back(SeparatorFor(bytes));
     const std::uint64_t start = Start(i);
+    NoteBreakWidth(1);
     ReplaceBytes(start, 0, bytes);
     const bool ascii = IsAscii(std::string_view(bytes.data(), contentSize));
     InsertLineEntry(i, start, ascii);
@@ -464,6 +478,7 @@ void TLineStore::Put(int i, std::u16string_view line) {
     const std::uint64_t start = Start(i);
     const std::uint64_t next = i + 1 < Count() ? Start(i + 1) : text_.Size();
     totalUnits_ -= static_cast<std::uint64_t>(Length(i));
+    NoteBreakWidth(1);
     ReplaceBytes(start, next - start, bytes);
     ShiftStarts(i + 1, static_cast<std::int64_t>(bytes.size()) - static_cast<std::int64_t>(next - start));
     const bool ascii = IsAscii(std::string_view(bytes.data(), contentSize));

@@ -69,7 +69,18 @@ private:
     // text) less the break that lies between. Content never ends in a byte
     // that could be mistaken for a break: an added line ending in CR is
     // followed by CR, not LF (see SeparatorFor).
-    std::uint64_t ContentEnd(int i) const;
+    std::uint64_t ContentEnd(int i) const {
+        if ((breakWidth_ == 1 || breakWidth_ == 2) && i + 1 < Count()) return Start(i + 1) - breakWidth_;
+        return ContentEndByBytes(i);
+    }
+    std::uint64_t ContentEndByBytes(int i) const;
+    // Every break but that of an unterminated last line is breakWidth_
+    // bytes long (1 or 2): then a line's end follows from the index alone,
+    // without reading the text.
+    void NoteBreakWidth(std::uint8_t width) {
+        breakWidth_ = breakWidth_ == kNoBreaks || breakWidth_ == width ? width : kMixedBreaks;
+    }
+    void SetBreakWidthFromScan(std::uint64_t breakBytes);
     static char SeparatorFor(std::string_view line);
     bool LastLineTerminated() const;
     void SetNonAscii(int i, bool on);
@@ -91,6 +102,9 @@ private:
     TPodArray<std::uint64_t> nonAscii_;  // one bit per line
     std::size_t nonAsciiCount_ = 0;
     std::uint64_t totalUnits_ = 0;
+    static constexpr std::uint8_t kNoBreaks = 0;
+    static constexpr std::uint8_t kMixedBreaks = 3;
+    std::uint8_t breakWidth_ = kNoBreaks;
     // unitSamples_[k] = UnitsBefore(k * kSampleStep), built on demand.
     mutable std::vector<std::uint64_t> unitSamples_;
     static constexpr int kSampleStep = 64;

@@ -130,30 +130,15 @@ void TRichTextLines::SetUpdateState(bool Updating) { document_.UpdateStateChange
 
 TColor TTextAttributes::Color() const { return document_.Format(document_.FormatAt(document_.SelStart())).Color; }
 
-void TTextAttributes::SetColor(TColor Value) {
-    TFormatChange change;
-    change.Kind = TFormatChange::SetColor;
-    change.Color = ColorToRGB(Value);
-    document_.ApplyFormat(document_.SelStart(), document_.SelStart() + document_.SelLength(), change);
-}
 
 TFontStyles TTextAttributes::Style() const { return document_.Format(document_.FormatAt(document_.SelStart())).Style; }
 
-void TTextAttributes::SetStyle(TFontStyles Value) {
-    TFormatChange change;
-    change.Kind = TFormatChange::SetStyle;
-    change.Style = Value;
-    document_.ApplyFormat(document_.SelStart(), document_.SelStart() + document_.SelLength(), change);
-}
 
 // ---------------------------------------------------------------------------
 // TRichTextDocument
 
 TRichTextDocument::TRichTextDocument() : lines_(*this), attributes_(*this) {}
 
-TTextPosition TRichTextDocument::TextLength() const {
-    return static_cast<TTextPosition>(store_.TotalUnits()) + store_.Count();
-}
 
 TTextPosition TRichTextDocument::LinePosition(int Line) const {
     return static_cast<TTextPosition>(store_.UnitsBefore(Line)) + Line;
@@ -163,20 +148,7 @@ int TRichTextDocument::LineAtPosition(TTextPosition Pos) const {
     return store_.LineAtPosition(static_cast<std::uint64_t>(std::max<TTextPosition>(Pos, 0)));
 }
 
-void TRichTextDocument::SetSelStart(TTextPosition Value) {
-    selStart_ = selEnd_ = std::clamp<TTextPosition>(Value, 0, TextLength());
-    Changed();
-}
 
-void TRichTextDocument::SetSelLength(TTextPosition Value) {
-    // Our choice for an end before the start: nothing is selected.
-    selEnd_ = std::clamp<TTextPosition>(selStart_ + std::max<TTextPosition>(Value, 0), selStart_, TextLength());
-    if (Updating())
-        scrollPending_ = true;
-    else if (OnScrollToCaret)
-        OnScrollToCaret();
-    Changed();
-}
 
 void TRichTextDocument::SelectAll() {
     selStart_ = 0;
@@ -216,17 +188,7 @@ void TRichTextDocument::LineRuns(int Line, std::vector<TLineRun>& Runs) const {
         Runs.push_back(TLineRun{static_cast<int>(run.Start - start), static_cast<int>(run.Length), run.Format});
 }
 
-void TRichTextDocument::ApplyFormat(TTextPosition From, TTextPosition To, const TFormatChange& Change) {
-    From = std::clamp<TTextPosition>(From, 0, TextLength());
-    To = std::clamp<TTextPosition>(To, From, TextLength());
-    if (From == To) return;
-    runs_.Apply(static_cast<std::uint64_t>(From), static_cast<std::uint64_t>(To), Change);
-    Changed();
-}
 
-void TRichTextDocument::Changed() {
-    if (!Updating() && OnChange) OnChange();
-}
 
 void TRichTextDocument::TextReplaced() {
     runs_.Clear();

@@ -80,7 +80,7 @@ public:
 
     // Every line counts its length plus one for its break, the last line
     // included: the end of the text is the start of the empty line after it.
-    TTextPosition TextLength() const;
+    TTextPosition TextLength() const { return static_cast<TTextPosition>(store_.TotalUnits()) + store_.Count(); }
     TTextPosition LinePosition(int Line) const;
     // The line that holds position Pos (Count() for the end of the text).
     int LineAtPosition(TTextPosition Pos) const;
@@ -91,9 +91,21 @@ public:
     // then asks for the caret to be scrolled into view; an end before the
     // start selects nothing.
     TTextPosition SelStart() const { return selStart_; }
-    void SetSelStart(TTextPosition Value);
+    void SetSelStart(TTextPosition Value) {
+        selStart_ = selEnd_ = Value < 0 ? 0 : Value > TextLength() ? TextLength() : Value;
+        Changed();
+    }
     TTextPosition SelLength() const { return selEnd_ - selStart_; }
-    void SetSelLength(TTextPosition Value);
+    void SetSelLength(TTextPosition Value) {
+        // Our choice for an end before the start: nothing is selected.
+        const TTextPosition end = selStart_ + (Value > 0 ? Value : 0);
+        selEnd_ = end > TextLength() ? TextLength() : end;
+        if (Updating())
+            scrollPending_ = true;
+        else if (OnScrollToCaret)
+            OnScrollToCaret();
+        Changed();
+    }
     TTextPosition CaretPosition() const { return selEnd_; }
     void SelectAll();
     // The selected characters, each selected line break as "\n".
@@ -110,7 +122,14 @@ public:
     };
     void LineRuns(int Line, std::vector<TLineRun>& Runs) const;
     // Changes the format of [From, To); the view's attribute writes come here.
-    void ApplyFormat(TTextPosition From, TTextPosition To, const TFormatChange& Change);
+    void ApplyFormat(TTextPosition From, TTextPosition To, const TFormatChange& Change) {
+        const TTextPosition end = TextLength();
+        From = From < 0 ? 0 : From > end ? end : From;
+        To = To < From ? From : To > end ? end : To;
+        if (From == To) return;
+        runs_.Apply(static_cast<std::uint64_t>(From), static_cast<std::uint64_t>(To), Change);
+        Changed();
+    }
     const TFormatRuns& Runs() const { return runs_; }
 
     bool Updating() const { return lines_.UpdateCount() > 0; }
@@ -125,7 +144,9 @@ public:
 
 private:
     friend class TRichTextLines;
-    void Changed();
+    void Changed() {
+        if (OnChange && !Updating()) OnChange();
+    }
     void TextReplaced();
     void UpdateStateChanged(bool updating);
     void ClampSelection();
@@ -139,3 +160,17 @@ private:
     TTextPosition selEnd_ = 0;
     bool scrollPending_ = false;
 };
+
+inline void TTextAttributes::SetColor(TColor Value) {
+    TFormatChange change;
+    change.Kind = TFormatChange::SetColor;
+    change.Color = IsSystemColor(Value) ? ColorToRGB(Value) : Value;
+    document_.ApplyFormat(document_.SelStart(), document_.SelStart() + document_.SelLength(), change);
+}
+
+inline void TTextAttributes::SetStyle(TFontStyles Value) {
+    TFormatChange change;
+    change.Kind = TFormatChange::SetStyle;
+    change.Style = Value;
+    document_.ApplyFormat(document_.SelStart(), document_.SelStart() + document_.SelLength(), change);
+}
