@@ -213,28 +213,8 @@ String TLineStore::Get(int i) const {
     return line;
 }
 
-String TLineStore::Mid(int i, int start, int count) const {
-    if (start < 0) start = 0;
-    if (count <= 0) return String();
+String TLineStore::MidOfNonAsciiLine(int i, int start, int count) const {
     String piece;
-    if (IsAsciiLine(i)) {
-        // The content ends at most two bytes (its break) before the next
-        // line's start; when the piece lies before that, the break bytes
-        // need not be read at all, which saves a cache line per call.
-        const std::uint64_t begin = Start(i);
-        const std::uint64_t next = i + 1 < Count() ? Start(i + 1) : text_.Size();
-        // Callers walk the lines in order (counting, filtering): fetch the
-        // same piece of a line a little ahead.
-        if (i + kPrefetchAhead < Count()) __builtin_prefetch(text_.Data() + Start(i + kPrefetchAhead) + start);
-        const std::uint64_t wanted = begin + static_cast<std::uint64_t>(start) + static_cast<std::uint64_t>(count);
-        const std::uint64_t end = wanted + 2 <= next ? wanted : std::min(wanted, ContentEnd(i));
-        const std::uint64_t from = begin + static_cast<std::uint64_t>(start);
-        if (from >= end) return piece;
-        piece.resize(end - from);
-        const char* bytes = text_.Data() + from;
-        for (std::size_t k = 0; k < piece.size(); ++k) piece[k] = static_cast<unsigned char>(bytes[k]);
-        return piece;
-    }
     const std::string_view bytes = LineBytes(i);
     TUtf8Reader reader{reinterpret_cast<const unsigned char*>(bytes.data()),
                        reinterpret_cast<const unsigned char*>(bytes.data() + bytes.size())};

@@ -35,7 +35,23 @@ public:
     String Get(int i) const;
     // Up to count code units of line i from unit start (0-based); short
     // results stay in the string's own small buffer.
-    String Mid(int i, int start, int count) const;
+    String Mid(int i, int start, int count) const {
+        if (start < 0) start = 0;
+        if (count <= 0) return String();
+        if (!IsAsciiLine(i)) return MidOfNonAsciiLine(i, start, count);
+        // Callers walk the lines in order (counting, filtering): fetch the
+        // same piece of a line a little ahead.
+        if (i + kPrefetchAhead < Count()) __builtin_prefetch(text_.Data() + Start(i + kPrefetchAhead) + start);
+        const std::uint64_t begin = Start(i);
+        const std::uint64_t end = ContentEnd(i);
+        const std::uint64_t from = begin + static_cast<std::uint64_t>(start);
+        if (from >= end) return String();
+        const std::uint64_t to = end - from < static_cast<std::uint64_t>(count) ? end : from + static_cast<std::uint64_t>(count);
+        String piece(to - from, u'\0');
+        const char* bytes = text_.Data() + from;
+        for (std::size_t k = 0; k < piece.size(); ++k) piece[k] = static_cast<unsigned char>(bytes[k]);
+        return piece;
+    }
 
     // Appends one line; the text is stored as it is, breaks included.
     void Add(std::u16string_view line);
@@ -65,6 +81,7 @@ private:
         return highMarks_.empty() ? starts_[static_cast<std::size_t>(i)] : StartAbove4GiB(i);
     }
     std::uint64_t StartAbove4GiB(int i) const;
+    String MidOfNonAsciiLine(int i, int start, int count) const;
     // End of line i's content: the next line's start (or the end of the
     // text) less the break that lies between. Content never ends in a byte
     // that could be mistaken for a break: an added line ending in CR is

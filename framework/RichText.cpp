@@ -10,17 +10,17 @@
 int TRichTextLines::Count() const { return document_.store_.Count(); }
 
 String TRichTextLines::Get(int Index) const {
-    CheckIndex(Index);
+    if (Index < 0 || Index >= document_.store_.Count()) IndexError(Index);
     return document_.store_.Get(Index);
 }
 
 int TRichTextLines::Length(int Index) const {
-    CheckIndex(Index);
+    if (Index < 0 || Index >= document_.store_.Count()) IndexError(Index);
     return document_.store_.Length(Index);
 }
 
 String TRichTextLines::Mid(int Index, int Start, int Count) const {
-    CheckIndex(Index);
+    if (Index < 0 || Index >= document_.store_.Count()) IndexError(Index);
     return document_.store_.Mid(Index, Start, Count);
 }
 

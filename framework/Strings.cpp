@@ -137,7 +137,7 @@ void TStrings::IndexError(int Index) const {
 // TStringList
 
 String TStringList::Get(int Index) const {
-    CheckIndex(Index);
+    if (Index < 0 || Index >= store_.Count()) IndexError(Index);  // no virtual call on the hot path
     return store_.Get(Index);
 }
 
@@ -209,11 +209,11 @@ void TStringList::LoadFromFile(const String& FileName) {
 }
 
 int TStringList::Length(int Index) const {
-    CheckIndex(Index);
+    if (Index < 0 || Index >= store_.Count()) IndexError(Index);  // no virtual call on the hot path
     return store_.Length(Index);
 }
 
 String TStringList::Mid(int Index, int Start, int Count) const {
-    CheckIndex(Index);
+    if (Index < 0 || Index >= store_.Count()) IndexError(Index);  // no virtual call on the hot path
     return store_.Mid(Index, Start, Count);
 }

@@ -1,7 +1,6 @@
 #include "TextFile.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -65,26 +64,19 @@ namespace {
 
 constexpr std::size_t kChunk = std::size_t{1} << 20;          // fits the cache for the scan after it
 constexpr std::size_t kParallelFrom = std::size_t{8} << 20;   // below this one thread is quicker
-constexpr std::size_t kHugePage = std::size_t{2} << 20;
 
 [[noreturn]] void RaiseReadError(int errorNumber) {
     throw ETextReadError(ReasonText(errorNumber));
 }
 
-// Room for `size` bytes. Large buffers are aligned to huge pages and asked
-// to use them: a gigabyte then costs a few hundred page faults instead of a
-// quarter million.
+// Room for `size` bytes, not touched yet: the reads fault the pages in.
+// (Huge pages would save page faults, but when memory is fragmented the
+// kernel compacts it first, which made a second gigabyte-sized load take
+// seconds instead of a quarter of one.)
 TPodArray<char> AllocateForFile(std::size_t size) {
-    if (size < 4 * kHugePage) {
-        TPodArray<char> bytes;
-        bytes.Reserve(size);
-        return bytes;
-    }
-    const std::size_t rounded = (size + kHugePage - 1) / kHugePage * kHugePage;
-    void* block = std::aligned_alloc(kHugePage, rounded);
-    if (!block) throw std::bad_alloc();
-    ::madvise(block, rounded, MADV_HUGEPAGE);
-    return TPodArray<char>::Adopt(static_cast<char*>(block), 0, rounded);
+    TPodArray<char> bytes;
+    bytes.Reserve(size);
+    return bytes;
 }
 
 // Reads [from, to) with pread; returns the offset reached (short when the

@@ -292,7 +292,9 @@ TEST(FormatRuns, MatchAPerPositionModel) {
         for (const TFormatRun& run : found) {
             ASSERT_EQ(run.Start, pos) << "step " << step;
             // Kept as runs: neighbours always differ.
-            if (&run != &found.front()) ASSERT_NE(run.Format, (&run - 1)->Format) << "step " << step << " at " << pos;
+            if (&run != &found.front()) {
+                ASSERT_NE(run.Format, (&run - 1)->Format) << "step " << step << " at " << pos;
+            }
             for (std::uint64_t p = run.Start; p < run.Start + run.Length; ++p)
                 ASSERT_EQ(runs.Format(run.Format), model[p]) << "step " << step << " position " << p;
             pos += run.Length;

@@ -259,6 +259,30 @@ TEST(TextLoaders, OpenErrorsNameTheFullPathAndTheReason) {
     }
 }
 
+TEST(TextLoaders, ReadFailureAfterOpening) {
+    // The process's own memory file opens, but reading it from offset 0
+    // fails: each loader reports its own read error and keeps its lines.
+    const String file = u"/proc/self/mem";
+    TStringList list;
+    list.Add(u"kept");
+    try {
+        list.LoadFromFile(file);
+        ADD_FAILURE() << "no error";
+    } catch (const EReadError& e) {
+        EXPECT_EQ(e.Message(), u"Stream read error");
+    }
+    EXPECT_EQ(LinesOf(list), std::vector<String>{u"kept"});
+    TRichTextDocument view;
+    view.Lines().Add(u"kept");
+    try {
+        view.Lines().LoadFromFile(file);
+        ADD_FAILURE() << "no error";
+    } catch (const EReadError& e) {
+        EXPECT_EQ(e.Message(), u"Failed to Load Stream");
+    }
+    EXPECT_EQ(LinesOf(view.Lines()), std::vector<String>{u"kept"});
+}
+
 TEST(TextLoaders, RelativeNameIsReportedAsFullPath) {
     const String message = CannotOpenFileMessage(u"no/such/../file.log", ENOENT);
     const String expected = Utf8ToString((fs::current_path() / "no/file.log").string());
