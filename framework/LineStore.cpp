@@ -208,9 +208,8 @@ int TLineStore::Length(int i) const {
 String TLineStore::Get(int i) const {
     const std::string_view bytes = LineBytes(i);
     if (!IsAsciiLine(i)) return Utf8ToString(bytes);
-    String line(bytes.size(), u'\0');
-    for (std::size_t k = 0; k < bytes.size(); ++k) line[k] = static_cast<unsigned char>(bytes[k]);
-    return line;
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    return String(data, data + bytes.size());
 }
 
 String TLineStore::MidOfNonAsciiLine(int i, int start, int count) const {

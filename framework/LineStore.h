@@ -47,10 +47,10 @@ public:
         const std::uint64_t from = begin + static_cast<std::uint64_t>(start);
         if (from >= end) return String();
         const std::uint64_t to = end - from < static_cast<std::uint64_t>(count) ? end : from + static_cast<std::uint64_t>(count);
-        String piece(to - from, u'\0');
-        const char* bytes = text_.Data() + from;
-        for (std::size_t k = 0; k < piece.size(); ++k) piece[k] = static_cast<unsigned char>(bytes[k]);
-        return piece;
+        // Built in the return value itself: moving a short string out of a
+        // named local would copy its small buffer once more.
+        const auto* bytes = reinterpret_cast<const unsigned char*>(text_.Data());
+        return String(bytes + from, bytes + to);
     }
 
     // Appends one line; the text is stored as it is, breaks included.

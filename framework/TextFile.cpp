@@ -471,7 +471,7 @@ TSplitScanner::~TSplitScanner() {
 }
 
 void TSplitScanner::Scan(int part, std::size_t from, std::size_t to) {
-    // Part 0 begins at the text's start, which may lie after a byte-order mark.
+    // The first part begins at the text's start, which may lie after a byte-order mark.
     if (part == 0) from = std::max(from, begin_), to = std::min(to, split_);
     if (from < to) parts_[part]->Scan(from, to);
 }
@@ -490,7 +490,7 @@ TLineScan TSplitScanner::Merge() {
         for (std::uint32_t mark : second.scan.highMarks) result.highMarks.push_back(base + mark);
         result.starts.Append(second.scan.starts.Data(), second.scan.starts.Size());
     }
-    // Part 0 recorded the text's start first, so its local lines are one ahead.
+    // The first part recorded the text's start first, so its local lines are one ahead.
     for (std::uint32_t& local : result.nonAsciiLines) --local;
     for (std::uint32_t local : second.scan.nonAsciiLines) {
         const std::uint32_t line = base + local - 1;  // local 0 continues the first part's last line
