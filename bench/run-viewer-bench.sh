@@ -20,13 +20,15 @@ mkdir -p "$DIR"
 
 # median of the wall times (seconds) and the largest peak RSS (KiB) of a command run $RUNS times
 measure() {
-  local times=() peak=0 line t m
+  local times=() peak=0 t m report
+  report=$(mktemp)
   for _ in $(seq "$RUNS"); do
-    line=$( { /usr/bin/time -f "%e %M" "$@" >/dev/null 2>/dev/null; } 2>&1 | tail -1 )
-    t=${line% *}; m=${line#* }
+    /usr/bin/time -o "$report" -f "%e %M" "$@" >/dev/null 2>&1 || true
+    read -r t m < "$report"
     times+=("$t")
     (( m > peak )) && peak=$m
   done
+  rm -f "$report"
   local median
   median=$(printf '%s\n' "${times[@]}" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}')
   echo "$median $peak"
