@@ -265,25 +265,35 @@ void TForm1::BtnCopyClick(TObject*) { RichEdit1->CopyToClipboard(); }
 
 void TForm1::loadFile() {
     if (FileExists(FFileName)) RichEdit1->Lines()->LoadFromFile(FFileName);
-    KvStatusPane1->SetCaption(u"Info: " + IntToStr(getInfoCount()));
-    KvStatusPane2->SetCaption(u"Warn: " + IntToStr(getWarnCount()));
-    KvStatusPane3->SetCaption(u"Error: " + IntToStr(getErrorCount()));
-    colorFile();
+    // The counts are those of getInfoCount, getWarnCount and getErrorCount,
+    // taken by the colouring pass: a gigabyte log is read once, not four
+    // times. Nothing paints between the captions and the colours.
+    const TLevelCounts counts = ColourAndCountLines();
+    KvStatusPane1->SetCaption(u"Info: " + IntToStr(counts.Info));
+    KvStatusPane2->SetCaption(u"Warn: " + IntToStr(counts.Warn));
+    KvStatusPane3->SetCaption(u"Error: " + IntToStr(counts.Error));
 }
 
-void TForm1::colorFile() {
+void TForm1::colorFile() { ColourAndCountLines(); }
+
+TForm1::TLevelCounts TForm1::ColourAndCountLines() {
+    TLevelCounts counts;
     TStrings& lines = *RichEdit1->Lines();
     TUpdateBracket bracket(lines);
     long long ii = 0;
     const int n = lines.Count();
     for (int i = 0; i < n; ++i) {
         const int L = lines.Length(i);
+        const String level = lines.Mid(i, kLevelCodeStart, kLevelCodeLength);  // getLevel(line i)
+        if (level == INFO_LEVEL) ++counts.Info;
+        else if (level == WARN_LEVEL) ++counts.Warn;
+        else if (level == ERROR_LEVEL) ++counts.Error;
         RichEdit1->SetSelStart(ii + i + kLevelFieldStart);
         // The colour run stays inside its own line: a line too short for the
         // whole field keeps only the part that lies within it, so no line's
         // colour spills into the next record.
         RichEdit1->SetSelLength(std::clamp(L - kLevelFieldStart, 0, kLevelFieldLength));
-        RichEdit1->SelAttributes().SetColor(getColorLevel(lines.Mid(i, kLevelCodeStart, kLevelCodeLength)));
+        RichEdit1->SelAttributes().SetColor(getColorLevel(level));
         RichEdit1->SetSelStart(ii + i + kMessageStart);
         ii += L;
         // Negative for lines shorter than 30 characters: an empty selection,
@@ -293,6 +303,7 @@ void TForm1::colorFile() {
     }
     RichEdit1->SetSelStart(0);
     RichEdit1->SetSelLength(0);
+    return counts;
 }
 
 void TForm1::filterFile(const String& level) {

@@ -60,6 +60,16 @@ public:
     static void SetStartupFileName(const String& fileName);
 
 private:
+    // How many of the view's lines carry each level.
+    struct TLevelCounts {
+        int Info = 0;
+        int Warn = 0;
+        int Error = 0;
+    };
+    // The colouring pass of colorFile; it reads every line's level anyway,
+    // so it also counts them.
+    TLevelCounts ColourAndCountLines();
+
     String FFileName;
 };
 
