@@ -1132,6 +1132,12 @@ void TCustomPanel::SetBorderWidth(int v) {
     Invalidate();
 }
 
+void TCustomPanel::WndProc(TMessage& Message) {
+    // The caption is painted inside the panel: a new one shows at once.
+    if (Message.Msg == CM_TEXTCHANGED) Invalidate();
+    TCustomControl::WndProc(Message);
+}
+
 void TCustomPanel::AdjustClientRect(TRect& Rect) {
     TWinControl::AdjustClientRect(Rect);
     int inset = borderWidth_;

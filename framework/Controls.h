@@ -506,6 +506,7 @@ public:
     void SetUseDockManager(bool v) { useDockManager_ = v; }
 
     void AdjustClientRect(TRect& Rect) override;
+    void WndProc(TMessage& Message) override;
 
 protected:
     void Paint() override;
