@@ -143,48 +143,50 @@ constexpr std::string_view kLayout = R"(object Form1: TForm1
     TabOrder = 1
     WordWrap = False
   end
-  object KvStatusBar1: TPanel
+  object KvStatusBar1: TKvStatusBar
     Left = 0
     Top = 508
     Width = 1025
     Height = 19
     Align = alBottom
-    BevelOuter = bvNone
+    BorderInner = fsNone
+    BorderOuter = fsNone
+    BorderSides = [sdLeft, sdTop, sdRight, sdBottom]
+    BorderWidth = 0
     TabOrder = 2
-    object KvStatusPane1: TPanel
+    object KvStatusPane1: TKvStatusPane
       Left = 0
       Top = 0
       Width = 100
       Height = 19
       Align = alLeft
-      Alignment = taLeftJustify
-      BevelOuter = bvLowered
     end
-    object KvStatusPane2: TPanel
+    object KvStatusPane2: TKvStatusPane
       Left = 100
       Top = 0
       Width = 100
       Height = 19
       Align = alLeft
-      Alignment = taLeftJustify
-      BevelOuter = bvLowered
     end
-    object KvStatusPane3: TPanel
+    object KvStatusPane3: TKvStatusPane
       Left = 200
       Top = 0
       Width = 100
       Height = 19
       Align = alLeft
-      Alignment = taLeftJustify
-      BevelOuter = bvLowered
     end
-    object KvProgressStatus1: TProgressPanel
+    object KvProgressStatus1: TKvProgressStatus
       Left = 300
       Top = 0
       Width = 100
       Height = 19
       Align = alLeft
       Visible = False
+      ShowPercent = True
+      ShowParts = True
+      PartsComplete = 0
+      TotalParts = 0
+      Percent = 0
       ParentShowHint = False
     end
   end
@@ -366,7 +368,7 @@ int TForm1::getErrorCount() const { return getLevelCount(ERROR_LEVEL); }
 void RegisterViewerClasses() {
     RegisterToolkitClasses();
     RegisterRichEditClasses();
-    RegisterStandInClasses();
+    RegisterKvStatusClasses();
     static bool done = false;
     if (done) return;
     done = true;

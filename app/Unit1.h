@@ -4,9 +4,10 @@
 #pragma once
 
 #include "Forms.h"
+#include "KvPanel.h"
+#include "KvStatus.h"
 #include "RichEdit.h"
 #include "StdCtrls.h"
-#include "StandIns.h"
 
 // Where the viewer looks for a log file when it starts.
 inline const String DEFAULT_LOG_FILE = u"c:\\Talvenor\\kel_7\\kel7.log";
@@ -27,11 +28,11 @@ public:
     TButton* BtnSelectAll = nullptr;
     TButton* BtnCopy = nullptr;
     TButton* BtnExecute = nullptr;
-    TPanel* KvStatusBar1 = nullptr;
-    TPanel* KvStatusPane1 = nullptr;
-    TPanel* KvStatusPane2 = nullptr;
-    TPanel* KvStatusPane3 = nullptr;
-    TProgressPanel* KvProgressStatus1 = nullptr;
+    TKvStatusBar* KvStatusBar1 = nullptr;
+    TKvStatusPane* KvStatusPane1 = nullptr;
+    TKvStatusPane* KvStatusPane2 = nullptr;
+    TKvStatusPane* KvStatusPane3 = nullptr;
+    TKvProgressStatus* KvProgressStatus1 = nullptr;
 
     void FormCreate(TObject* Sender);
     void BtnExecuteClick(TObject* Sender);

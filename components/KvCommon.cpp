@@ -41,19 +41,19 @@ const std::array<TColor, FrameStyleCount> LRFrameColor{
 // ---------------------------------------------------------------------------
 // Frames
 
-namespace {
-
-void Line(TCanvas& canvas, int x1, int y1, int x2, int y2) {
-    canvas.MoveTo(x1, y1);
-    canvas.LineTo(x2, y2);
-}
-
 TRect ShrinkSides(TRect r, TSides sides, int by) {
     if (sides.Contains(sdLeft)) r.Left += by;
     if (sides.Contains(sdTop)) r.Top += by;
     if (sides.Contains(sdRight)) r.Right -= by;
     if (sides.Contains(sdBottom)) r.Bottom -= by;
     return r;
+}
+
+namespace {
+
+void Line(TCanvas& canvas, int x1, int y1, int x2, int y2) {
+    canvas.MoveTo(x1, y1);
+    canvas.LineTo(x2, y2);
 }
 
 // Two DrawSides passes, the inner one on what the outer one left.
@@ -248,7 +248,8 @@ TRect DrawPanelFrame(TCanvas& canvas, TRect r, TFrameStyleEx style, TSides sides
     }
 }
 
-// A flat line on all four sides without its corner pixels.
+}  // namespace
+
 TRect DrawSoftFlatFrame(TCanvas& canvas, const TRect& r, TColor color) {
     canvas.Pen().SetColor(color);
     Line(canvas, r.Left, r.Top + 1, r.Left, r.Bottom - 1);
@@ -257,8 +258,6 @@ TRect DrawSoftFlatFrame(TCanvas& canvas, const TRect& r, TColor color) {
     Line(canvas, r.Left + 1, r.Bottom - 1, r.Right - 1, r.Bottom - 1);
     return ShrinkSides(r, sdAllSides, 1);
 }
-
-}  // namespace
 
 TRect DrawInnerOuterBorders(TCanvas& Canvas, TRect Bounds, TFrameStyleEx BorderOuter, TFrameStyleEx BorderInner,
                             int BorderWidth, TSides BorderSides, int BevelWidth, TColor BorderColor,
@@ -710,4 +709,144 @@ void DrawLEDBar(TCanvas& Canvas, TRect Bounds, TOrientation Orientation, TColor 
         for (int i = segmentsOn + 1; i <= led.Count; ++i) drawBox(i);
     }
     if (Transparent) Canvas.Pen().SetStyle(psSolid);
+}
+
+// ---------------------------------------------------------------------------
+// Stored names of the shared enumerations
+
+const TEnumType kFrameStyleType{u"TFrameStyle",
+                                {u"fsNone", u"fsFlat", u"fsGroove", u"fsBump", u"fsLowered", u"fsButtonDown",
+                                 u"fsRaised", u"fsButtonUp", u"fsStatus", u"fsPopup", u"fsFlatBold"}};
+const TEnumType kFrameStyleExType{u"TFrameStyleEx",
+                                  {u"fsNone", u"fsFlat", u"fsGroove", u"fsBump", u"fsLowered", u"fsButtonDown",
+                                   u"fsRaised", u"fsButtonUp", u"fsStatus", u"fsPopup", u"fsFlatBold",
+                                   u"fsFlatRounded"}};
+const TEnumType kSideType{u"TSide", {u"sdLeft", u"sdTop", u"sdRight", u"sdBottom"}};
+const TEnumType kAlignmentVerticalType{u"TAlignmentVertical", {u"avTop", u"avCenter", u"avBottom"}};
+const TEnumType kGradientDirectionType{u"TGradientDirection",
+                                       {u"gdDiagonalUp", u"gdDiagonalDown", u"gdHorizontalEnd", u"gdHorizontalCenter",
+                                        u"gdHorizontalBox", u"gdVerticalEnd", u"gdVerticalCenter", u"gdVerticalBox",
+                                        u"gdSquareBox", u"gdBigSquareBox"}};
+const TEnumType kBarStyleType{u"TBarStyle", {u"bsTraditional", u"bsLED", u"bsGradient"}};
+const TEnumType kVisualStyleType{u"TKvVisualStyle", {u"vsClassic", u"vsWinXP", u"vsGradient"}};
+const TEnumType kGradientColorStyleType{u"TKvGradientColorStyle", {u"gcsSystem", u"gcsMSOffice", u"gcsCustom"}};
+const TEnumType kFrameControllerPropertyType{
+    u"TKvFrameControllerProperty",
+    {u"fcpColor", u"fcpFocusColor", u"fcpDisabledColor", u"fcpReadOnlyColor", u"fcpReadOnlyColorOnFocus",
+     u"fcpParentColor", u"fcpFlatButtonColor", u"fcpFlatButtons", u"fcpFrameColor", u"fcpFrameHotColor",
+     u"fcpFrameHotTrack", u"fcpFrameHotStyle", u"fcpFrameSides", u"fcpFrameStyle", u"fcpFrameVisible",
+     u"fcpFramingPreference"}};
+
+// ---------------------------------------------------------------------------
+// Containers
+
+void InvalidateControls(TWinControl* Container) {
+    if (!Container) return;
+    for (int i = 0; i < Container->ControlCount(); ++i) {
+        TControl* child = Container->Controls(i);
+        const TPropInfo* prop = GetPropInfo(child, u"Transparent");
+        if (prop && prop->Kind == TPropKind::Boolean && prop->GetOrd && prop->GetOrd(child) != 0)
+            child->Invalidate();
+    }
+}
+
+// ---------------------------------------------------------------------------
+// TKvFrameController
+
+TKvFrameController::TKvFrameController(TComponent* AOwner) : TComponent(AOwner) {}
+
+TKvFrameController::~TKvFrameController() = default;
+
+void TKvFrameController::RegisterControl(TControl* Control) {
+    if (!Control || std::find(controls_.begin(), controls_.end(), Control) != controls_.end()) return;
+    controls_.push_back(Control);
+    Control->FreeNotification(this);
+}
+
+void TKvFrameController::UnregisterControl(TControl* Control) {
+    const auto it = std::find(controls_.begin(), controls_.end(), Control);
+    if (it == controls_.end()) return;
+    controls_.erase(it);
+    if (!IsDestroying()) Control->RemoveFreeNotification(this);
+}
+
+void TKvFrameController::UpdateControls() {
+    const std::vector<TControl*> controls = controls_;  // a control may leave while it follows
+    for (TControl* c : controls)
+        if (auto* framed = dynamic_cast<IKvFramedControl*>(c)) framed->CustomFramingChanged();
+}
+
+void TKvFrameController::Notification(TComponent* AComponent, TOperation Operation) {
+    TComponent::Notification(AComponent, Operation);
+    if (Operation == opRemove)
+        controls_.erase(std::remove(controls_.begin(), controls_.end(), AComponent), controls_.end());
+}
+
+template <class V>
+void TKvFrameController::Change(V& field, V value) {
+    if (field == value) return;
+    field = value;
+    UpdateControls();
+}
+
+void TKvFrameController::SetColor(TColor v) { Change(color_, v); }
+void TKvFrameController::SetParentColor(bool v) { Change(parentColor_, v); }
+void TKvFrameController::SetFrameColor(TColor v) { Change(frameColor_, v); }
+void TKvFrameController::SetFrameSides(TSides v) { Change(frameSides_, v); }
+void TKvFrameController::SetFrameStyle(TFrameStyle v) { Change(frameStyle_, v); }
+void TKvFrameController::SetFrameVisible(bool v) { Change(frameVisible_, v); }
+
+// ---------------------------------------------------------------------------
+// Blinking
+
+TKvBlinkingControlsList* BlinkingControls = nullptr;
+
+TKvBlinkingControlsList::TKvBlinkingControlsList() : FTimer(MakeOwned<TTimer>(nullptr)) {
+    FTimer->SetInterval(FIntervalOff);
+    FTimer->SetOnTimer([this](TObject*) { TimerFired(); });
+}
+
+TKvBlinkingControlsList::~TKvBlinkingControlsList() = default;
+
+void TKvBlinkingControlsList::Add(TControl* Control) {
+    if (Control && std::find(FControls.begin(), FControls.end(), Control) == FControls.end())
+        FControls.push_back(Control);
+}
+
+void TKvBlinkingControlsList::Remove(TControl* Control) {
+    FControls.erase(std::remove(FControls.begin(), FControls.end(), Control), FControls.end());
+}
+
+void TKvBlinkingControlsList::TimerFired() {
+    if (FBlinkState == bsOn) {
+        FBlinkState = bsOff;
+        FTimer->SetInterval(FIntervalOn);
+    } else {
+        FBlinkState = bsOn;
+        FTimer->SetInterval(FIntervalOff);
+    }
+    // A control told to blink may free another; only those still listed are asked.
+    const std::vector<TControl*> controls = FControls;
+    for (TControl* c : controls) {
+        if (std::find(FControls.begin(), FControls.end(), c) == FControls.end()) continue;
+        if (c->Perform(cm_GetBlinking) == 1) c->Perform(cm_Blink, FBlinkState);
+    }
+}
+
+void AddBlinkingControl(TControl* Control) {
+    if (!BlinkingControls) BlinkingControls = new TKvBlinkingControlsList;
+    BlinkingControls->Add(Control);
+}
+
+void RemoveBlinkingControl(TControl* Control) {
+    if (!BlinkingControls) return;
+    BlinkingControls->Remove(Control);
+    FreeBlinkingControlsListIfEmpty();
+}
+
+void FreeBlinkingControlsListIfEmpty() {
+    if (BlinkingControls && BlinkingControls->GetCount() == 0) {
+        delete BlinkingControls;
+        BlinkingControls = nullptr;
+    }
 }

@@ -1,12 +1,16 @@
 // Shared painting kit of the Kv component set: the common enumerations and
 // sets, frame and border painting, colour arithmetic on a hue-saturation-
-// lightness scale, the office-like scheme colours, and the percent bars.
+// lightness scale, the office-like scheme colours, the percent bars, and the
+// shared services of the components (frame controller, blink list).
 #pragma once
 
 #include <array>
+#include <vector>
 
 #include "Controls.h"
+#include "ExtCtrls.h"
 #include "Graphics.h"
+#include "Streaming.h"
 #include "Themes.h"
 
 // ---------------------------------------------------------------------------
@@ -89,6 +93,10 @@ TRect DrawBorderSides(TCanvas& Canvas, TRect Bounds, TFrameStyleEx Style, TSides
 TRect DrawColorBorder(TCanvas& Canvas, TRect Bounds, TColor FaceColor, TFrameStyleEx Style);
 TRect DrawColorBorderSides(TCanvas& Canvas, TRect Bounds, TColor FaceColor, TFrameStyleEx Style, TSides Sides);
 TRect DrawRoundedFlatBorder(TCanvas& Canvas, TRect Bounds, TColor Color, TSides Sides);
+// A flat line in Color on all four sides without the corner pixels.
+TRect DrawSoftFlatFrame(TCanvas& Canvas, const TRect& Bounds, TColor Color);
+// Bounds with each side in Sides moved in by By pixels.
+TRect ShrinkSides(TRect Bounds, TSides Sides, int By);
 // The whole edge of a panel: outer frame, border band, inner frame.
 TRect DrawInnerOuterBorders(TCanvas& Canvas, TRect Bounds, TFrameStyleEx BorderOuter, TFrameStyleEx BorderInner,
                             int BorderWidth, TSides BorderSides, int BevelWidth, TColor BorderColor,
@@ -170,3 +178,165 @@ void DrawGradientPercentBar(TCanvas& Canvas, TRect Bounds, TOrientation Orientat
                             bool Transparent, bool ShowParts, int PartsComplete, int TotalParts);
 void DrawLEDBar(TCanvas& Canvas, TRect Bounds, TOrientation Orientation, TColor BarColor, TColor BackColor,
                 int NumSegments, int Percent, bool ThemeAware, bool Transparent);
+
+// ---------------------------------------------------------------------------
+// Names of the shared enumerations as stored layouts write them.
+
+extern const TEnumType kFrameStyleType;    // fsNone..fsFlatBold
+extern const TEnumType kFrameStyleExType;  // fsNone..fsFlatRounded
+extern const TEnumType kSideType;
+extern const TEnumType kAlignmentVerticalType;
+extern const TEnumType kGradientDirectionType;
+extern const TEnumType kBarStyleType;
+extern const TEnumType kVisualStyleType;
+extern const TEnumType kGradientColorStyleType;
+
+// ---------------------------------------------------------------------------
+// Property writers
+
+// Stores Value in Field and tells whether it differed: a writer does its
+// work (invalidate, realign, repaint) only then.
+template <class V>
+bool ChangeValue(V& Field, const V& Value) {
+    if (Field == Value) return false;
+    Field = Value;
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// Containers
+
+// Invalidates every child of Container whose published Boolean property
+// "Transparent" is True: such children show the container's background
+// through themselves and must repaint when it changes.
+void InvalidateControls(TWinControl* Container);
+
+// ---------------------------------------------------------------------------
+// Frame controllers: one component whose frame settings several controls
+// follow.
+
+enum TKvFrameControllerProperty {
+    fcpColor,
+    fcpFocusColor,
+    fcpDisabledColor,
+    fcpReadOnlyColor,
+    fcpReadOnlyColorOnFocus,
+    fcpParentColor,
+    fcpFlatButtonColor,
+    fcpFlatButtons,
+    fcpFrameColor,
+    fcpFrameHotColor,
+    fcpFrameHotTrack,
+    fcpFrameHotStyle,
+    fcpFrameSides,
+    fcpFrameStyle,
+    fcpFrameVisible,
+    fcpFramingPreference,
+    fcpAll,  // names every setting; never a member of a set
+};
+// Stored in 16 bits: bit n for the setting of ordinal n.
+using TKvFrameControllerNotifications = Set<TKvFrameControllerProperty>;
+inline constexpr TKvFrameControllerNotifications fccAll = TKvFrameControllerNotifications::FromBits(0xFFFF);
+extern const TEnumType kFrameControllerPropertyType;
+
+// A control that takes its frame from a controller.
+class IKvFramedControl {
+public:
+    virtual ~IKvFramedControl() = default;
+    // The controller's settings changed: take over the accepted ones.
+    virtual void CustomFramingChanged() = 0;
+};
+
+// Holds frame settings and pushes them to the controls registered with it.
+// Only the settings that panels and status panes follow exist here.
+class TKvFrameController : public TComponent {
+public:
+    LV_CLASS_NAME(TKvFrameController)
+    explicit TKvFrameController(TComponent* AOwner);
+    ~TKvFrameController() override;
+
+    void RegisterControl(TControl* Control);
+    void UnregisterControl(TControl* Control);
+    int ControlCount() const { return static_cast<int>(controls_.size()); }
+    // Tells every registered control that the settings changed.
+    void UpdateControls();
+
+    TColor Color() const { return color_; }
+    void SetColor(TColor v);
+    bool ParentColor() const { return parentColor_; }
+    void SetParentColor(bool v);
+    TColor FrameColor() const { return frameColor_; }
+    void SetFrameColor(TColor v);
+    TSides FrameSides() const { return frameSides_; }
+    void SetFrameSides(TSides v);
+    TFrameStyle FrameStyle() const { return frameStyle_; }
+    void SetFrameStyle(TFrameStyle v);
+    bool FrameVisible() const { return frameVisible_; }
+    void SetFrameVisible(bool v);
+
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    template <class V>
+    void Change(V& field, V value);
+
+    std::vector<TControl*> controls_;
+    TColor color_ = clWindow;
+    bool parentColor_ = false;
+    TColor frameColor_ = clBtnShadow;
+    TSides frameSides_ = sdAllSides;
+    TFrameStyle frameStyle_ = fsFlat;
+    bool frameVisible_ = false;
+};
+
+// ---------------------------------------------------------------------------
+// Blinking: one process-wide timer switches the phase of every blinking
+// control in step.
+
+enum TBlinkState { bsOn, bsOff };
+
+// Sent by the blink list: "do you blink?" (answer 1) and "switch to the
+// TBlinkState in WParam".
+constexpr unsigned cm_GetBlinking = CM_BASE + 1000;
+constexpr unsigned cm_Blink = CM_BASE + 1001;
+
+class TKvBlinkingControlsList {
+public:
+    // Starts in bsOff with its timer running at the off interval.
+    TKvBlinkingControlsList();
+    ~TKvBlinkingControlsList();
+    TKvBlinkingControlsList(const TKvBlinkingControlsList&) = delete;
+    TKvBlinkingControlsList& operator=(const TKvBlinkingControlsList&) = delete;
+
+    void Add(TControl* Control);
+    void Remove(TControl* Control);
+    int GetCount() const { return static_cast<int>(FControls.size()); }
+
+    // One tick: the phase flips, the timer takes the interval of the new
+    // phase, and every registered control that blinks is told the phase.
+    void TimerFired();
+
+    TBlinkState BlinkState() const { return FBlinkState; }
+    std::uint16_t IntervalOff() const { return FIntervalOff; }
+    std::uint16_t IntervalOn() const { return FIntervalOn; }
+    // Taken up by the running timer at its next tick.
+    void SetIntervalOff(std::uint16_t v) { FIntervalOff = v; }
+    void SetIntervalOn(std::uint16_t v) { FIntervalOn = v; }
+    const TTimer& Timer() const { return *FTimer; }
+
+private:
+    TBlinkState FBlinkState = bsOff;
+    std::vector<TControl*> FControls;
+    TOwned<TTimer> FTimer;
+    std::uint16_t FIntervalOff = 500;
+    std::uint16_t FIntervalOn = 500;
+};
+
+// The process's blink list: created with the first blinking-capable control
+// and freed with the last (nil in between).
+extern TKvBlinkingControlsList* BlinkingControls;
+// Registers a control, creating the list when there is none.
+void AddBlinkingControl(TControl* Control);
+// Unregisters a control and frees the list once it is empty.
+void RemoveBlinkingControl(TControl* Control);
+void FreeBlinkingControlsListIfEmpty();

@@ -153,3 +153,23 @@ public:
 private:
     std::vector<void*> items_;
 };
+
+// An action: a command object that controls can carry out.
+class TBasicAction : public TComponent {
+public:
+    LV_CLASS_NAME(TBasicAction)
+    using TComponent::TComponent;
+};
+
+// The application's current hint, offered to the controls of its windows
+// whenever it changes, so that a control can show it.
+class THintAction : public TBasicAction {
+public:
+    LV_CLASS_NAME(THintAction)
+    using TBasicAction::TBasicAction;
+    const String& Hint() const { return hint_; }
+    void SetHint(const String& v) { hint_ = v; }
+
+private:
+    String hint_;
+};

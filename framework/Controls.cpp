@@ -138,6 +138,28 @@ private:
 
 
 // ---------------------------------------------------------------------------
+// TControlCanvas
+
+TControlCanvas::~TControlCanvas() { UnbindFromControl(); }
+
+void TControlCanvas::BindToControl() {
+    if (bound_ || !control_) return;
+    gControlCanvases.emplace(control_, this);
+    bound_ = true;
+}
+
+void TControlCanvas::UnbindFromControl() {
+    if (!bound_) return;
+    auto range = gControlCanvases.equal_range(control_);
+    for (auto it = range.first; it != range.second; ++it)
+        if (it->second == this) {
+            gControlCanvases.erase(it);
+            break;
+        }
+    bound_ = false;
+}
+
+// ---------------------------------------------------------------------------
 // TControl
 
 TControl::TControl(TComponent* AOwner) : TComponent(AOwner), font_(std::make_unique<TFont>()) {
@@ -556,13 +578,10 @@ void TControl::Loaded() {
 
 TGraphicControl::TGraphicControl(TComponent* AOwner)
     : TControl(AOwner), canvas_(std::make_unique<TControlCanvas>(this)) {
-    gControlCanvases.emplace(this, canvas_.get());
+    canvas_->BindToControl();
 }
 
-TGraphicControl::~TGraphicControl() {
-    auto range = gControlCanvases.equal_range(this);
-    for (auto it = range.first; it != range.second;) it = gControlCanvases.erase(it);
-}
+TGraphicControl::~TGraphicControl() = default;
 
 void TGraphicControl::WndProc(TMessage& Message) {
     if (Message.Msg == WM_PAINT) {
@@ -999,20 +1018,7 @@ void TWinControl::WndProc(TMessage& m) {
             return;
         case WM_SETCURSOR: {
             auto* target = reinterpret_cast<TControl*>(m.WParam);
-            TCursor cursor = target ? target->Cursor() : Cursor();
-            if (widget_) {
-                switch (cursor) {
-                    case crSizeNWSE: widget_->setCursor(Qt::SizeFDiagCursor); break;
-                    case crSizeNESW: widget_->setCursor(Qt::SizeBDiagCursor); break;
-                    case crSizeNS: widget_->setCursor(Qt::SizeVerCursor); break;
-                    case crSizeWE: widget_->setCursor(Qt::SizeHorCursor); break;
-                    case crIBeam: widget_->setCursor(Qt::IBeamCursor); break;
-                    case crHandPoint: widget_->setCursor(Qt::PointingHandCursor); break;
-                    case crHourGlass: widget_->setCursor(Qt::WaitCursor); break;
-                    case crCross: widget_->setCursor(Qt::CrossCursor); break;
-                    default: widget_->unsetCursor(); break;
-                }
-            }
+            SetWindowCursor(target ? target->Cursor() : Cursor());
             m.Result = 1;
             return;
         }
@@ -1044,6 +1050,22 @@ void TWinControl::WndProc(TMessage& m) {
     TControl::WndProc(m);
 }
 
+void TWinControl::SetWindowCursor(TCursor cursor) {
+    windowCursor_ = cursor;
+    if (!widget_) return;
+    switch (cursor) {
+        case crSizeNWSE: widget_->setCursor(Qt::SizeFDiagCursor); break;
+        case crSizeNESW: widget_->setCursor(Qt::SizeBDiagCursor); break;
+        case crSizeNS: widget_->setCursor(Qt::SizeVerCursor); break;
+        case crSizeWE: widget_->setCursor(Qt::SizeHorCursor); break;
+        case crIBeam: widget_->setCursor(Qt::IBeamCursor); break;
+        case crHandPoint: widget_->setCursor(Qt::PointingHandCursor); break;
+        case crHourGlass: widget_->setCursor(Qt::WaitCursor); break;
+        case crCross: widget_->setCursor(Qt::CrossCursor); break;
+        default: widget_->unsetCursor(); break;
+    }
+}
+
 void TWinControl::ChangeScale(int M, int D) {
     if (M == D) return;
     DisableAlign();
@@ -1062,16 +1084,10 @@ void TWinControl::ChangeScale(int M, int D) {
 
 TCustomControl::TCustomControl(TComponent* AOwner)
     : TWinControl(AOwner), canvas_(std::make_unique<TControlCanvas>(this)) {
-    gControlCanvases.emplace(this, canvas_.get());
+    canvas_->BindToControl();
 }
 
-TCustomControl::~TCustomControl() {
-    auto range = gControlCanvases.equal_range(this);
-    for (auto it = range.first; it != range.second;) {
-        if (it->second == canvas_.get()) it = gControlCanvases.erase(it);
-        else ++it;
-    }
-}
+TCustomControl::~TCustomControl() = default;
 
 void TCustomControl::PaintWindow(TCanvas&) { Paint(); }
 
@@ -1114,6 +1130,12 @@ void TCustomPanel::SetBorderWidth(int v) {
     borderWidth_ = v;
     Realign();
     Invalidate();
+}
+
+void TCustomPanel::WndProc(TMessage& Message) {
+    // The caption is painted inside the panel: a new one shows at once.
+    if (Message.Msg == CM_TEXTCHANGED) Invalidate();
+    TCustomControl::WndProc(Message);
 }
 
 void TCustomPanel::AdjustClientRect(TRect& Rect) {

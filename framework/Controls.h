@@ -14,6 +14,7 @@
 
 class TWinControl;
 class TControlWidget;  // framework-internal window behind a windowed control
+class TBasicAction;
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
 enum TAnchorKind { akLeft, akTop, akRight, akBottom };
@@ -114,11 +115,21 @@ class TControlCanvas : public TCanvas {
 public:
     LV_CLASS_NAME(TControlCanvas)
     explicit TControlCanvas(class TControl* control = nullptr) : control_(control) {}
+    ~TControlCanvas() override;
     class TControl* Control() const { return control_; }
     void SetControl(class TControl* c) { control_ = c; }
 
+    // A bound canvas paints along with its control: whenever the control is
+    // painted (its own paint, a print-client, a picture of it) the canvas
+    // draws on the same surface with the control's origin and clip, so that
+    // a control can draw over its children after they were painted. The
+    // control's own canvas is bound so; a further one binds itself here.
+    void BindToControl();
+    void UnbindFromControl();
+
 private:
     class TControl* control_;
+    bool bound_ = false;
 };
 
 class TControl : public TComponent {
@@ -243,6 +254,10 @@ public:
 
     // Scales position, size and font by M / D.
     virtual void ChangeScale(int M, int D);
+
+    // Offers an action to the control; true when the control carried it
+    // out (a status pane showing the application's hint, for instance).
+    virtual bool ExecuteAction(TBasicAction* Action) { return false; }
 
     // The control hit by a point of its parent's client area (CM_HITTEST).
     bool HitTest(int X, int Y);
@@ -383,7 +398,8 @@ public:
     TPoint ClientOrigin() const override;
 
     void Invalidate() override;
-    void InvalidateRect(const TRect& r);
+    // Schedules a paint of part of the client area.
+    virtual void InvalidateRect(const TRect& r);
     void Repaint() override;
     void Update() override;
     // Paints the control's background, client area and children onto a canvas
@@ -398,6 +414,12 @@ public:
 
     void WndProc(TMessage& Message) override;
     void ChangeScale(int M, int D) override;
+
+    // The pointer's shape over the window, until the next WM_SETCURSOR
+    // chooses again (WM_SETCURSOR's default shows the cursor of the control
+    // under the pointer).
+    void SetWindowCursor(TCursor cursor);
+    TCursor WindowCursor() const { return windowCursor_; }
 
     TKeyEvent OnKeyDown;
 
@@ -438,6 +460,7 @@ private:
     int tabOrder_ = -1;
     bool tabStop_ = false;
     bool doubleBuffered_ = false;
+    TCursor windowCursor_ = crDefault;
 };
 
 // A windowed control that paints itself on its canvas.
@@ -483,6 +506,7 @@ public:
     void SetUseDockManager(bool v) { useDockManager_ = v; }
 
     void AdjustClientRect(TRect& Rect) override;
+    void WndProc(TMessage& Message) override;
 
 protected:
     void Paint() override;

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QScreen>
+#include <QWindow>
 
 #include <cstdio>
 
@@ -81,10 +82,33 @@ String TApplication::Title() const {
     return name;
 }
 
+namespace {
+
+// Offers an action to a control and then to everything on it, until one
+// carries it out.
+bool OfferAction(TControl* control, TBasicAction* action) {
+    if (control->ExecuteAction(action)) return true;
+    if (auto* container = dynamic_cast<TWinControl*>(control))
+        for (int i = 0; i < container->ControlCount(); ++i)
+            if (OfferAction(container->Controls(i), action)) return true;
+    return false;
+}
+
+}  // namespace
+
 void TApplication::SetHint(const String& v) {
     if (v == hint_) return;
     hint_ = v;
     if (OnHint) OnHint(this);
+    // The windows' controls are offered the hint too (a status pane shows it).
+    THintAction action(nullptr);
+    action.SetHint(v);
+    std::vector<TCustomForm*> forms;
+    if (mainForm_) forms.push_back(mainForm_);
+    for (int i = 0; i < ComponentCount(); ++i)
+        if (auto* form = dynamic_cast<TCustomForm*>(Components(i)); form && form != mainForm_) forms.push_back(form);
+    for (TCustomForm* form : forms)
+        if (OfferAction(form, &action)) return;
 }
 
 void TApplication::HandleException(const std::exception& error) {
@@ -287,6 +311,25 @@ void RealignTree(TWinControl* c) {
 
 }  // namespace
 
+bool TCustomForm::StartSystemResize(unsigned edge) {
+    Qt::Edges edges;
+    switch (edge) {
+        case WMSZ_LEFT: edges = Qt::LeftEdge; break;
+        case WMSZ_RIGHT: edges = Qt::RightEdge; break;
+        case WMSZ_TOP: edges = Qt::TopEdge; break;
+        case WMSZ_TOPLEFT: edges = Qt::TopEdge | Qt::LeftEdge; break;
+        case WMSZ_TOPRIGHT: edges = Qt::TopEdge | Qt::RightEdge; break;
+        case WMSZ_BOTTOM: edges = Qt::BottomEdge; break;
+        case WMSZ_BOTTOMLEFT: edges = Qt::BottomEdge | Qt::LeftEdge; break;
+        case WMSZ_BOTTOMRIGHT: edges = Qt::BottomEdge | Qt::RightEdge; break;
+        default: return false;
+    }
+    if (borderStyle_ != bsSizeable && borderStyle_ != bsSizeToolWin) return false;
+    QWidget* w = Widget();
+    if (!w || !w->isVisible() || !w->windowHandle()) return false;
+    return w->windowHandle()->startSystemResize(edges);
+}
+
 void TCustomForm::ReadLayout(std::string_view layoutText) {
     ReadComponentFromText(this, layoutText);
     RealignTree(this);
@@ -306,6 +349,12 @@ void TCustomForm::WndProc(TMessage& m) {
         case CM_VISIBLECHANGED:
             if (!Visible() && Widget()) Widget()->hide();
             return;
+        case WM_SYSCOMMAND:
+            if ((m.WParam & 0xFFF0) == SC_SIZE) {
+                m.Result = StartSystemResize(static_cast<unsigned>(m.WParam & 0xF)) ? 1 : 0;
+                return;
+            }
+            break;
         case WM_SIZE:
             if (m.WParam == 2) windowState_ = wsMaximized;
             else if (m.WParam == 1) windowState_ = wsMinimized;

@@ -68,11 +68,16 @@ public:
     TNotifyEvent MethodByName(const String& Name) const override;
     void BindField(const String& Name, TComponent* Component) override;
 
+    // WM_SYSCOMMAND with SC_SIZE + a WMSZ_ edge starts the platform's own
+    // interactive resizing of the window from that edge or corner (the
+    // window follows the pointer until the button is released); the
+    // message's Result is 1 when the platform took it on.
     void WndProc(TMessage& Message) override;
 
 protected:
     void BeforeDestruction() override;
     void Paint() override {}
+    virtual bool StartSystemResize(unsigned edge);
     // Reads the window's stored layout (text form), then lines everything up.
     void ReadLayout(std::string_view layoutText);
     void RegisterMethod(const String& name, TNotifyEvent handler);

@@ -59,8 +59,16 @@ constexpr unsigned MK_CONTROL = 0x0008;
 constexpr unsigned MK_MBUTTON = 0x0010;
 constexpr unsigned MK_ALT = 0x0020;  // ours: the windowing layer reports Alt too
 
-// System commands: interactive sizing from a corner.
+// System commands: interactive sizing from an edge or a corner (SC_SIZE
+// plus the WMSZ_ code of the edge).
 constexpr unsigned SC_SIZE = 0xF000;
+constexpr unsigned WMSZ_LEFT = 1;
+constexpr unsigned WMSZ_RIGHT = 2;
+constexpr unsigned WMSZ_TOP = 3;
+constexpr unsigned WMSZ_TOPLEFT = 4;
+constexpr unsigned WMSZ_TOPRIGHT = 5;
+constexpr unsigned WMSZ_BOTTOM = 6;
+constexpr unsigned WMSZ_BOTTOMLEFT = 7;
 constexpr unsigned WMSZ_BOTTOMRIGHT = 8;
 
 // Hit-test answers.

@@ -99,6 +99,11 @@ const TClassInfo* ClassInfoOf(const TPersistent* instance) {
     return instance ? FindClassInfo(S(instance->ClassName())) : nullptr;
 }
 
+const TPropInfo* GetPropInfo(const TPersistent* instance, std::u16string_view name) {
+    const TClassInfo* info = ClassInfoOf(instance);
+    return info ? info->FindProp(name) : nullptr;
+}
+
 // ---------------------------------------------------------------------------
 // Event handler names
 

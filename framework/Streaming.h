@@ -183,6 +183,9 @@ struct TPropInfo {
     std::function<bool(TPersistent*)> IsDefault;  // equal to the default: not written
     std::function<bool(TPersistent*)> Stored;     // the stored test
     std::function<TPersistent*(TPersistent*)> Object;  // Persistent: the sub-object
+    // Integer, Boolean, Enumeration and Color: the current value as a number
+    // (a Boolean as 0 or 1, an enumeration as its ordinal).
+    std::function<long long(TPersistent*)> GetOrd;
 };
 
 class TClassInfo {
@@ -204,6 +207,8 @@ public:
 TClassInfo& RegisterClassInfo(const String& name, const String& parentName);
 const TClassInfo* FindClassInfo(std::u16string_view name);
 const TClassInfo* ClassInfoOf(const TPersistent* instance);
+// The published property of that name of an instance's class, or nil.
+const TPropInfo* GetPropInfo(const TPersistent* instance, std::u16string_view name);
 
 std::uint32_t ReadColorValue(TReader& r);
 void WriteColorValue(TWriter& w, std::uint32_t color);
@@ -228,6 +233,7 @@ public:
         TPropInfo p = Base(name, TPropKind::Integer, stored);
         p.Read = [set](TPersistent* o, TReader& r) { std::invoke(set, Self(o), static_cast<int>(r.ReadInteger())); };
         p.Write = [get](TPersistent* o, TWriter& w) { w.WriteInteger(std::invoke(get, Self(o))); };
+        p.GetOrd = [get](TPersistent* o) { return static_cast<long long>(std::invoke(get, Self(o))); };
         if (def) p.IsDefault = [get, d = *def](TPersistent* o) { return static_cast<long long>(std::invoke(get, Self(o))) == d; };
         return Add(std::move(p));
     }
@@ -238,6 +244,7 @@ public:
         TPropInfo p = Base(name, TPropKind::Boolean, stored);
         p.Read = [set](TPersistent* o, TReader& r) { std::invoke(set, Self(o), r.ReadBoolean()); };
         p.Write = [get](TPersistent* o, TWriter& w) { w.WriteBoolean(std::invoke(get, Self(o))); };
+        p.GetOrd = [get](TPersistent* o) { return static_cast<bool>(std::invoke(get, Self(o))) ? 1LL : 0LL; };
         if (def) p.IsDefault = [get, d = *def](TPersistent* o) { return static_cast<bool>(std::invoke(get, Self(o))) == d; };
         return Add(std::move(p));
     }
@@ -256,6 +263,7 @@ public:
         p.Write = [get, &type](TPersistent* o, TWriter& w) {
             w.WriteIdent(type.Values.at(static_cast<size_t>(std::invoke(get, Self(o)))));
         };
+        p.GetOrd = [get](TPersistent* o) { return static_cast<long long>(std::invoke(get, Self(o))); };
         if (def) p.IsDefault = [get, d = *def](TPersistent* o) { return static_cast<E>(std::invoke(get, Self(o))) == d; };
         return Add(std::move(p));
     }
@@ -301,6 +309,7 @@ public:
         TPropInfo p = Base(name, TPropKind::Color, stored);
         p.Read = [set](TPersistent* o, TReader& r) { std::invoke(set, Self(o), ReadColorValue(r)); };
         p.Write = [get](TPersistent* o, TWriter& w) { WriteColorValue(w, std::invoke(get, Self(o))); };
+        p.GetOrd = [get](TPersistent* o) { return static_cast<long long>(std::invoke(get, Self(o))); };
         if (def) p.IsDefault = [get, d = *def](TPersistent* o) { return static_cast<std::uint32_t>(std::invoke(get, Self(o))) == d; };
         return Add(std::move(p));
     }

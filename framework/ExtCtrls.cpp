@@ -1,0 +1,43 @@
+#include "ExtCtrls.h"
+
+#include <QTimer>
+
+#include "ControlWidget.h"
+
+struct TTimer::Impl {
+    QTimer timer;
+};
+
+TTimer::TTimer(TComponent* AOwner) : TComponent(AOwner), impl_(std::make_unique<Impl>()) {
+    QObject::connect(&impl_->timer, &QTimer::timeout, [this] { GuardEvent([this] { Timer(); }); });
+}
+
+TTimer::~TTimer() { impl_->timer.stop(); }
+
+void TTimer::SetEnabled(bool v) {
+    if (v == enabled_) return;
+    enabled_ = v;
+    UpdateTimer();
+}
+
+void TTimer::SetInterval(unsigned v) {
+    if (v == interval_) return;
+    interval_ = v;
+    UpdateTimer();
+}
+
+void TTimer::SetOnTimer(TNotifyEvent handler) {
+    OnTimer = std::move(handler);
+    UpdateTimer();
+}
+
+bool TTimer::Running() const { return impl_->timer.isActive(); }
+
+void TTimer::UpdateTimer() {
+    impl_->timer.stop();
+    if (enabled_ && interval_ > 0 && OnTimer) impl_->timer.start(static_cast<int>(interval_));
+}
+
+void TTimer::Timer() {
+    if (enabled_ && OnTimer) OnTimer(this);
+}
