@@ -248,9 +248,8 @@ TPoint TControl::ParentToClient(TPoint p, TWinControl* AParent) const {
 
 void TControl::SetAlign(TAlign v) {
     if (v == align_) return;
-    const TAlign old = align_;
     align_ = v;
-    if (old == alNone || v == alNone || true) RequestAlign();
+    RequestAlign();
 }
 
 void TControl::SetAlignWithMargins(bool v) {
@@ -724,8 +723,9 @@ void TWinControl::DisableAlign() { ++alignLevel_; }
 void TWinControl::EnableAlign() {
     if (alignLevel_ > 0) --alignLevel_;
     if (alignLevel_ == 0 && alignPending_) {
-        // A layout that keeps asking for itself would never end; a few rounds
-        // settle every layout that converges.
+        // A layout that keeps asking for itself would never end. Rounds nest
+        // (a realigned child realigns its own children), so the bound counts
+        // nested rounds across the tree; layouts that converge need few.
         static int depth = 0;
         if (depth > 16) {
             alignPending_ = false;
@@ -950,9 +950,7 @@ void TWinControl::GetWindowImage(TBitmap& bitmap) {
 }
 
 void TWinControl::PaintHandler(TCanvas& canvas, const TRect& updateRect) {
-    if (Perform(WM_ERASEBKGND, reinterpret_cast<std::intptr_t>(&canvas)) == 0) {
-        // nothing: the control erased nothing and paints everything itself
-    }
+    Perform(WM_ERASEBKGND, reinterpret_cast<std::intptr_t>(&canvas));
     PaintWindow(canvas);
     PaintControls(canvas, updateRect);
 }

@@ -116,11 +116,10 @@ int TRichEdit::LineHeight() const {
     return std::max(1, scratch.TextHeight(u"Xg"));
 }
 
-int TRichEdit::CharWidth() {
+int TRichEdit::CharWidth() const {
     TCanvas scratch;
     scratch.Font().Assign(Font());
-    charWidth_ = std::max(1, scratch.TextWidth(u"0"));
-    return charWidth_;
+    return std::max(1, scratch.TextWidth(u"0"));
 }
 
 TRect TRichEdit::TextRect() const {
@@ -433,10 +432,7 @@ void TRichEdit::WndProc(TMessage& m) {
         m.Result = 1;
         return;
     }
-    if (m.Msg == CM_FONTCHANGED) {
-        charWidth_ = 0;
-        UpdateScrollBar();
-    }
+    if (m.Msg == CM_FONTCHANGED) UpdateScrollBar();
     TCustomControl::WndProc(m);
 }
 

@@ -84,7 +84,7 @@ protected:
 private:
     struct TScrollBarHost;
     TRect TextRect() const;
-    int CharWidth();
+    int CharWidth() const;
     void UpdateScrollBar();
     void MoveCaret(TTextPosition pos, bool extend);
     int LineCount() const { return document_->Lines().Count(); }
@@ -100,7 +100,6 @@ private:
     int horzOffset_ = 0;
     bool selecting_ = false;
     TTextPosition anchor_ = 0;  // the fixed end of a mouse or keyboard selection
-    int charWidth_ = 0;
 };
 
 void RegisterRichEditClasses();
