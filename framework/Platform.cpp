@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -15,6 +16,20 @@ namespace {
 // Freed by StopPlatform only: tearing Qt down from a static destructor is unsafe.
 QApplication* gApp = nullptr;
 bool gOffscreen = false;
+
+QtMessageHandler gPreviousHandler = nullptr;
+
+// The off-screen back end warns whenever a window with size hints (a dialog)
+// is shown; the warning says nothing about the program, so batch runs and
+// tests leave it out of their error stream.
+void QuietOffscreenMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (message.contains(QLatin1String("does not support propagateSizeHints"))) return;
+    if (gPreviousHandler) {
+        gPreviousHandler(type, context, message);
+        return;
+    }
+    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+}
 
 void EnsureRuntimeDir() {
     if (std::getenv("XDG_RUNTIME_DIR")) return;
@@ -30,7 +45,10 @@ void StartPlatform(int& argc, char** argv, TPlatformMode mode) {
     if (gApp || qApp) return;
     EnsureRuntimeDir();
     gOffscreen = mode == TPlatformMode::Offscreen;
-    if (gOffscreen) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (gOffscreen) {
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        gPreviousHandler = qInstallMessageHandler(QuietOffscreenMessages);
+    }
     gApp = new QApplication(argc, argv);
     UseDesktopPalette();
 }
