@@ -154,11 +154,37 @@ private:
     std::vector<void*> items_;
 };
 
-// An action: a command object that controls can carry out.
+class TBasicActionLink;
+
+// An action: a command object that controls can carry out. Its clients
+// (controls, through their links; see ActnList.h) hear of its changes and
+// run it.
 class TBasicAction : public TComponent {
 public:
     LV_CLASS_NAME(TBasicAction)
-    using TComponent::TComponent;
+    explicit TBasicAction(TComponent* AOwner);
+    ~TBasicAction() override;
+
+    // Runs OnExecute; false when there is none.
+    virtual bool Execute();
+    // The component whose link ran the action last.
+    TComponent* ActionComponent() const { return actionComponent_; }
+    void SetActionComponent(TComponent* Value) { actionComponent_ = Value; }
+
+    void RegisterChanges(TBasicActionLink* Value);
+    void UnRegisterChanges(TBasicActionLink* Value);
+    int ClientCount() const { return static_cast<int>(clients_.size()); }
+    TBasicActionLink* Clients(int Index) const { return clients_.at(static_cast<size_t>(Index)); }
+
+    TNotifyEvent OnExecute;
+
+protected:
+    // Tells every client link that the action changed.
+    virtual void Change();
+
+private:
+    std::vector<TBasicActionLink*> clients_;
+    TComponent* actionComponent_ = nullptr;
 };
 
 // The application's current hint, offered to the controls of its windows

@@ -536,6 +536,8 @@ void TControl::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
 }
 
 void TControl::Click() {
+    // An action that runs takes the click; otherwise the click handler.
+    if (actionLink_ && actionLink_->Execute(this)) return;
     if (OnClick) OnClick(this);
 }
 
@@ -551,6 +553,95 @@ void TControl::ChangeScale(int M, int D) {
     if (M == D) return;
     SetBounds(MulDivRound(left_, M, D), MulDivRound(top_, M, D), MulDivRound(width_, M, D), MulDivRound(height_, M, D));
     if (!parentFont_) font_->SetHeight(MulDivRound(font_->Height(), M, D));
+}
+
+void TControl::SetAutoSize(bool Value) {
+    if (Value == autoSize_) return;
+    autoSize_ = Value;
+    if (Value) AdjustSize();
+}
+
+// ---------------------------------------------------------------------------
+// Actions
+
+TBasicAction* TControl::Action() const { return actionLink_ ? actionLink_->Action() : nullptr; }
+
+void TControl::SetAction(TBasicAction* Value) {
+    if (!Value) {
+        if (TBasicAction* old = Action()) old->RemoveFreeNotification(this);
+        actionLink_.reset();
+        return;
+    }
+    if (Value == Action()) return;
+    if (TBasicAction* old = Action()) old->RemoveFreeNotification(this);
+    if (!actionLink_) actionLink_.reset(GetActionLinkClass()(this));
+    actionLink_->SetAction(Value);
+    // From now on the link passes each change of the action on by itself.
+    ActionChange(Value, IsLoading());
+    Value->FreeNotification(this);
+}
+
+TControlActionLinkClass TControl::GetActionLinkClass() const { return &TControlActionLink::Create; }
+
+void TControl::ActionChange(TObject* Sender, bool CheckDefaults) {
+    auto* action = dynamic_cast<TCustomAction*>(Sender);
+    if (!action) return;
+    if (!CheckDefaults || Caption().empty()) SetCaption(action->Caption());
+    if (!CheckDefaults || Enabled()) SetEnabled(action->Enabled());
+    if (!CheckDefaults || Hint().empty()) SetHint(action->Hint());
+    if (!CheckDefaults || Visible()) SetVisible(action->Visible());
+}
+
+void TControl::AssignTo(TPersistent* Dest) {
+    auto* action = dynamic_cast<TCustomAction*>(Dest);
+    if (!action) {
+        TComponent::AssignTo(Dest);
+        return;
+    }
+    action->SetEnabled(Enabled());
+    action->SetHint(Hint());
+    action->SetCaption(Caption());
+    action->SetVisible(Visible());
+}
+
+void TControl::Notification(TComponent* AComponent, TOperation Operation) {
+    TComponent::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent && AComponent == Action()) SetAction(nullptr);
+}
+
+TControlActionLink::TControlActionLink(TObject* AClient) : TActionLink(AClient) { TControlActionLink::AssignClient(AClient); }
+
+void TControlActionLink::AssignClient(TObject* AClient) { FClient = dynamic_cast<TControl*>(AClient); }
+
+namespace {
+
+const TCustomAction* CustomAction(const TBasicActionLink& link) { return dynamic_cast<const TCustomAction*>(link.Action()); }
+
+}  // namespace
+
+bool TControlActionLink::IsCaptionLinked() const {
+    return TActionLink::IsCaptionLinked() && FClient && FClient->Caption() == CustomAction(*this)->Caption();
+}
+bool TControlActionLink::IsEnabledLinked() const {
+    return TActionLink::IsEnabledLinked() && FClient && FClient->Enabled() == CustomAction(*this)->Enabled();
+}
+bool TControlActionLink::IsHintLinked() const {
+    return TActionLink::IsHintLinked() && FClient && FClient->Hint() == CustomAction(*this)->Hint();
+}
+bool TControlActionLink::IsVisibleLinked() const {
+    return TActionLink::IsVisibleLinked() && FClient && FClient->Visible() == CustomAction(*this)->Visible();
+}
+void TControlActionLink::SetCaption(const String& Value) {
+    if (IsCaptionLinked()) FClient->SetCaption(Value);
+}
+void TControlActionLink::SetEnabled(bool Value) {
+    if (IsEnabledLinked()) FClient->SetEnabled(Value);
+}
+void TControlActionLink::SetHint(const String& Value) {
+    if (IsHintLinked()) FClient->SetHint(Value);
+}
+void TControlActionLink::SetVisible(bool Value) {
+    if (IsVisibleLinked()) FClient->SetVisible(Value);
 }
 
 bool TControl::HitTest(int X, int Y) { return Perform(CM_HITTEST, 0, PointToLParam(X, Y)) == HTCLIENT; }
@@ -762,6 +853,29 @@ void TWinControl::AlignControl(TControl* AControl) {
     }
     alignPending_ = false;
     EnableAlign();
+    if (AutoSize()) AdjustSize();
+}
+
+bool TWinControl::CanAutoSize(int& NewWidth, int& NewHeight) {
+    int right = 0, bottom = 0;
+    bool any = false;
+    for (int i = 0; i < ControlCount(); ++i) {
+        TControl* c = Controls(i);
+        if (!c->Visible() && !c->IsDesigning()) continue;
+        any = true;
+        right = std::max(right, c->Left() + c->Width());
+        bottom = std::max(bottom, c->Top() + c->Height());
+    }
+    if (!any) return false;
+    NewWidth = right + (Width() - ClientWidth());
+    NewHeight = bottom + (Height() - ClientHeight());
+    return true;
+}
+
+void TWinControl::AdjustSize() {
+    if (IsLoading() || IsDestroying()) return;
+    int w = Width(), h = Height();
+    if (CanAutoSize(w, h)) SetBounds(Left(), Top(), w, h);
 }
 
 void TWinControl::AdjustClientRect(TRect& Rect) {

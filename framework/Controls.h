@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "ActnList.h"
 #include "Classes.h"
 #include "Graphics.h"
 #include "Messages.h"
@@ -15,6 +16,10 @@
 class TWinControl;
 class TControlWidget;  // framework-internal window behind a windowed control
 class TBasicAction;
+class TControl;
+class TControlActionLink;
+// The class of a control's action link: makes the link for a client.
+using TControlActionLinkClass = TControlActionLink* (*)(TControl* AClient);
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
 enum TAnchorKind { akLeft, akTop, akRight, akBottom };
@@ -259,6 +264,21 @@ public:
     // out (a status pane showing the application's hint, for instance).
     virtual bool ExecuteAction(TBasicAction* Action) { return false; }
 
+    // --- size to content -----------------------------------------------------
+    // A windowed control with AutoSize takes the size its CanAutoSize asks
+    // for whenever it aligns its children.
+    bool AutoSize() const { return autoSize_; }
+    virtual void SetAutoSize(bool Value);
+
+    // --- action --------------------------------------------------------------
+    // The action the control follows (caption, enabled state, hint,
+    // visibility) and runs when it is clicked; nil for none.
+    TBasicAction* Action() const;
+    void SetAction(TBasicAction* Value);
+    TControlActionLink* ActionLink() const { return actionLink_.get(); }
+
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
     // The control hit by a point of its parent's client area (CM_HITTEST).
     bool HitTest(int X, int Y);
 
@@ -269,6 +289,16 @@ public:
 
 protected:
     void BeforeDestruction() override;
+    // The action was just assigned: the control takes over its state; with
+    // CheckDefaults (while loading) only where the control still has its
+    // own default value. Later changes of the action reach the control
+    // through its link, property by property.
+    virtual void ActionChange(TObject* Sender, bool CheckDefaults);
+    virtual TControlActionLinkClass GetActionLinkClass() const;
+    // Copies the control's state into an action.
+    void AssignTo(TPersistent* Dest) override;
+    // Asks the control for its auto size and applies it.
+    virtual void AdjustSize() {}
     virtual void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
     virtual void MouseMove(TShiftState Shift, int X, int Y);
     virtual void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
@@ -319,6 +349,31 @@ private:
     bool parentBiDiMode_ = true;
     TCursor cursor_ = crDefault;
     TDragMode dragMode_ = dmManual;
+    bool autoSize_ = false;
+    std::unique_ptr<TControlActionLink> actionLink_;
+};
+
+// The link of a control to its action: the control shows the action's
+// caption, enabled state, hint and visibility for as long as it still
+// shows the action's values.
+class TControlActionLink : public TActionLink {
+public:
+    LV_CLASS_NAME(TControlActionLink)
+    explicit TControlActionLink(TObject* AClient);
+    static TControlActionLink* Create(TControl* AClient) { return new TControlActionLink(AClient); }
+
+    bool IsCaptionLinked() const override;
+    bool IsEnabledLinked() const override;
+    bool IsHintLinked() const override;
+    bool IsVisibleLinked() const override;
+    void SetCaption(const String& Value) override;
+    void SetEnabled(bool Value) override;
+    void SetHint(const String& Value) override;
+    void SetVisible(bool Value) override;
+
+protected:
+    void AssignClient(TObject* AClient) override;
+    TControl* FClient = nullptr;
 };
 
 // A control without a window of its own: its parent paints it after itself,
@@ -373,6 +428,9 @@ public:
     virtual void AlignControl(TControl* AControl);
     // The rectangle in which children are aligned.
     virtual void AdjustClientRect(TRect& Rect);
+    // The size that AutoSize gives the control: by default just large
+    // enough for the visible children. False keeps the current size.
+    virtual bool CanAutoSize(int& NewWidth, int& NewHeight);
     TPadding& Padding() { return padding_; }
 
     // Window handle: created with the control.
@@ -428,6 +486,7 @@ protected:
     virtual void CreateWnd() {}
     // Lays the children out inside Rect.
     virtual void AlignControls(TControl* AControl, TRect& Rect);
+    void AdjustSize() override;
     // Paints the window: background (WM_ERASEBKGND), PaintWindow, children.
     virtual void PaintHandler(TCanvas& canvas, const TRect& updateRect);
     virtual void PaintWindow(TCanvas& canvas) {}

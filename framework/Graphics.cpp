@@ -401,6 +401,8 @@ int ToQtTextFlags(unsigned flags) {
 
 }  // namespace
 
+QPainter* PrepareCanvasPainter(TCanvas& canvas) { return Prepare(canvas.Device()); }
+
 TCanvas::TCanvas() = default;
 TCanvas::~TCanvas() = default;
 
@@ -911,7 +913,7 @@ TBitmap* AllocPatternBitmap(TColor BkColor, TColor FgColor) {
     if (!entry) {
         entry = new TBitmap(8, 8);
         for (int y = 0; y < 8; ++y)
-            for (int x = 0; x < 8; ++x) entry->Canvas().SetPixel(x, y, (x + y) % 2 == 0 ? BkColor : FgColor);
+            for (int x = 0; x < 8; ++x) entry->Canvas().SetPixel(x, y, (x + y) % 2 == 0 ? FgColor : BkColor);
     }
     return entry;
 }

@@ -346,6 +346,7 @@ void StretchBlt(HDC dest, int dx, int dy, int dw, int dh, HDC source, int sx, in
 void GradientFillCanvas(TCanvas& canvas, TColor start, TColor stop, const TRect& r, bool vertical);
 
 // An 8 x 8 checker of the two colours for brush patterns (a pressed
-// button's dithered face). The bitmap is shared and lives to the end of
-// the program; callers do not free it.
+// button's dithered face): BkColor everywhere except the pixels whose x and
+// y are both even or both odd, which are FgColor. The bitmap is shared and
+// lives to the end of the program; callers do not free it.
 TBitmap* AllocPatternBitmap(TColor BkColor, TColor FgColor);

@@ -61,6 +61,10 @@ struct TBitmap::Image {
     QImage image;
 };
 
+// Begins a drawing operation on a canvas: its painter with the canvas's
+// origin and clip applied, or nil when the canvas cannot draw now.
+QPainter* PrepareCanvasPainter(TCanvas& canvas);
+
 // Ends any painter that is active on the bitmap's image, so that the image
 // can be replaced, resized or copied safely.
 void EndBitmapPainting(TBitmap& bitmap);

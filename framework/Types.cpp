@@ -1,6 +1,7 @@
 #include "Types.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 String Utf8ToString(std::string_view utf8) {
     String out;
@@ -109,4 +110,13 @@ TRect UnionRect(const TRect& a, const TRect& b) {
     if (a.IsEmpty()) return b;
     if (b.IsEmpty()) return a;
     return TRect{std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right), std::max(a.Bottom, b.Bottom)};
+}
+
+int MulDiv(int Number, int Numerator, int Denominator) {
+    if (Denominator == 0) return -1;
+    const long long p = static_cast<long long>(Number) * Numerator;
+    const long long d = Denominator;
+    const bool negative = (p < 0) != (d < 0);
+    const long long q = (std::llabs(p) + std::llabs(d) / 2) / std::llabs(d);
+    return static_cast<int>(negative ? -q : q);
 }

@@ -20,6 +20,9 @@ std::string StringToUtf8(std::u16string_view text);
 inline String S(std::string_view utf8) { return Utf8ToString(utf8); }
 
 String IntToStr(long long value);
+// Number * Numerator / Denominator in 64 bits, rounded to the nearest integer
+// (halves away from zero); -1 when Denominator is 0.
+int MulDiv(int Number, int Numerator, int Denominator);
 // ASCII-only case folding, as identifier comparisons of the toolkit use.
 String UpperCase(std::u16string_view s);
 String LowerCase(std::u16string_view s);
