@@ -723,6 +723,7 @@ const TEnumType kFrameStyleExType{u"TFrameStyleEx",
                                    u"fsFlatRounded"}};
 const TEnumType kSideType{u"TSide", {u"sdLeft", u"sdTop", u"sdRight", u"sdBottom"}};
 const TEnumType kAlignmentVerticalType{u"TAlignmentVertical", {u"avTop", u"avCenter", u"avBottom"}};
+const TEnumType kOrientationType{u"TOrientation", {u"orHorizontal", u"orVertical"}};
 const TEnumType kGradientDirectionType{u"TGradientDirection",
                                        {u"gdDiagonalUp", u"gdDiagonalDown", u"gdHorizontalEnd", u"gdHorizontalCenter",
                                         u"gdHorizontalBox", u"gdVerticalEnd", u"gdVerticalCenter", u"gdVerticalBox",

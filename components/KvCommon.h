@@ -186,6 +186,7 @@ extern const TEnumType kFrameStyleType;    // fsNone..fsFlatBold
 extern const TEnumType kFrameStyleExType;  // fsNone..fsFlatRounded
 extern const TEnumType kSideType;
 extern const TEnumType kAlignmentVerticalType;
+extern const TEnumType kOrientationType;
 extern const TEnumType kGradientDirectionType;
 extern const TEnumType kBarStyleType;
 extern const TEnumType kVisualStyleType;

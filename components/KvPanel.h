@@ -1,11 +1,14 @@
 // Panels of the Kv component set: the bordered panel that frames its edge
-// and lays its children out inside the frames, and the window's status bar
-// built on it.
+// and lays its children out inside the frames, the window's status bar
+// built on it, and the toolbar that lays out an ordered list of controls in
+// rows, with the spacers that put gaps between them.
 #pragma once
 
+#include <memory>
 #include <utility>
 #include <vector>
 
+#include "ImgList.h"
 #include "KvCommon.h"
 
 // Registers the unit's classes and their published properties for stored
@@ -164,6 +167,9 @@ protected:
     // Stores Value and invalidates the panel and its transparent children.
     template <class V>
     void ChangeGradient(V& Field, V Value);
+    // Writes the three frame fields without realigning or repainting, for a
+    // descendant that picks its own edge and repaints afterwards.
+    void WriteBorderFields(TFrameStyleEx Inner, TFrameStyleEx Outer, TSides Sides);
 
     bool FInAlignControls = false;
 
@@ -270,4 +276,295 @@ private:
     bool FFirst = true;
     int FDelta = 0;
     int FLastWidth = 0;
+};
+
+// ===========================================================================
+// Toolbar
+// ===========================================================================
+
+// Sent by a toolbar to each of its children when a setting that tool
+// buttons take over changed; both parameters 0, and a child that follows
+// the toolbar reads the new value from it.
+constexpr unsigned cm_ToolbarShowCaptionChanged = CM_BASE + 1002;   // ShowButtonCaptions
+constexpr unsigned cm_ToolbarButtonLayoutChanged = CM_BASE + 1003;  // ButtonLayout
+constexpr unsigned cm_ToolbarButtonSizeChanged = CM_BASE + 1004;    // ButtonWidth, ButtonHeight
+constexpr unsigned cm_ToolbarVisualStyleChanged = CM_BASE + 1005;   // VisualStyle, GradientColorStyle
+
+// Width of the overflow button at the right end of a toolbar that does not
+// wrap its controls.
+constexpr int ToolbarPopupButtonWidth = 14;
+
+enum TKvToolbarTextOptions { ttoNoTextLabels, ttoShowTextLabels, ttoSelectiveTextOnRight, ttoCustom };
+extern const TEnumType kToolbarTextOptionsType;
+
+class TKvToolbar;
+
+// --- control list ----------------------------------------------------------
+
+// One entry of a toolbar's control list: the control and the name it had
+// when the entry was made (a pending entry carries the name only).
+class TKvToolbarControl : public TObject {
+public:
+    LV_CLASS_NAME(TKvToolbarControl)
+    TControl* Control() const { return FControl; }
+    // The control's name when the entry was made; a rename does not change it.
+    const String& ControlName() const { return FControlName; }
+    // Takes over a descendant entry's own data from the pending entry that
+    // the stored order resolved to this one.
+    virtual void AssignElements(TKvToolbarControl* Control) {}
+
+private:
+    friend class TKvToolbarControlList;
+    TControl* FControl = nullptr;
+    String FControlName;
+};
+
+// The controls of a toolbar in layout order. The list owns its entries
+// (never the controls): removing an entry frees it. Its order is stored in
+// a form layout as the names of the controls ("ToolbarControls") and
+// resolved once every component of the form exists.
+class TKvToolbarControlList : public TList {
+public:
+    LV_CLASS_NAME(TKvToolbarControlList)
+    explicit TKvToolbarControlList(TKvToolbar* AToolbar);
+    ~TKvToolbarControlList() override;
+
+    TKvToolbar* Toolbar() const { return FToolbar; }
+    // The entry at Index; outside 0..Count-1 the list's index error.
+    TKvToolbarControl* Items(int Index) const { return static_cast<TKvToolbarControl*>(Get(Index)); }
+
+    int IndexOf(TControl* Control) const;
+    // Names compare without regard to the case of ASCII letters.
+    int IndexOfName(const String& ControlName) const;
+    // Appends an entry unless the control (name) is listed; returns its index.
+    int AddControl(TControl* Control);
+    int AddControlName(const String& ControlName);
+    // Removes and frees the entry; returns the index it had, or -1.
+    int RemoveControl(TControl* Control);
+    int RemoveControlName(const String& ControlName);
+
+    void Delete(int Index) override;
+    void Clear() override;
+
+    // The stored property "ToolbarControls": a list of identifiers.
+    void ReadControls(TReader& Reader);
+    void WriteControls(TWriter& Writer);
+    // Turns the names read from a layout into entries, with OwnerComp's
+    // components of those names.
+    void ControlsAreLoaded(TComponent* OwnerComp);
+    // The names read from a layout and not yet resolved, or nil.
+    const TKvToolbarControlList* PendingList() const { return FTempControlList.get(); }
+
+protected:
+    virtual void ReadControl(TReader& Reader);
+    virtual void WriteControl(int Index, TWriter& Writer);
+    virtual TKvToolbarControl* CreateToolBarControl();
+
+private:
+    TKvToolbar* FToolbar;
+    std::unique_ptr<TKvToolbarControlList> FTempControlList;
+};
+
+// --- spacer ----------------------------------------------------------------
+
+// A gap between toolbar controls, optionally with a groove line across it.
+// An orientation change swaps its width and height.
+class TKvSpacer : public TGraphicControl {
+public:
+    LV_CLASS_NAME(TKvSpacer)
+    explicit TKvSpacer(TComponent* AOwner);
+
+    bool Grooved() const { return FGrooved; }
+    virtual void SetGrooved(bool Value);
+    TOrientation Orientation() const { return FOrientation; }
+    virtual void SetOrientation(TOrientation Value);
+
+protected:
+    void Paint() override;
+
+private:
+    bool FGrooved = false;
+    TOrientation FOrientation = orHorizontal;
+};
+
+// --- customization captions and the layout store ---------------------------
+
+// The nine texts of a toolbar's customization dialog. Setting any of them
+// makes all nine part of the stored layout.
+class TKvCustomizeCaptions : public TPersistent {
+public:
+    LV_CLASS_NAME(TKvCustomizeCaptions)
+    static constexpr int CaptionCount = 9;
+    TKvCustomizeCaptions();
+
+    // Index 1 (Title) to 9 (SelectiveTextOnRight); "" outside.
+    String GetCaption(int Index) const;
+    // Stores nothing outside 1..9, but marks the captions stored in any case.
+    void SetCaption(int Index, const String& Value);
+    bool StoreCaptions() const { return FStoreCaptions; }
+    void Assign(TPersistent* Source) override;
+
+private:
+    bool FStoreCaptions = false;
+    String FCaptions[CaptionCount];
+};
+
+// The settings store that a toolbar's layout is saved into and restored
+// from; the toolbar refers to it without owning it.
+class TKvRegIniFile : public TComponent {
+public:
+    LV_CLASS_NAME(TKvRegIniFile)
+    using TComponent::TComponent;
+};
+
+// --- toolbar ---------------------------------------------------------------
+
+// A bordered panel that lays its controls out itself, one after another in
+// the order of its control list, in rows (columns when vertical) of
+// RowHeight, starting a new row where a control no longer fits. It sizes
+// itself to its rows, picks its divider edge from its alignment, and holds
+// the settings its tool buttons take over: images, button size, glyph
+// layout, caption display and visual style.
+class TKvToolbar : public TKvCustomPanel {
+public:
+    LV_CLASS_NAME(TKvToolbar)
+    explicit TKvToolbar(TComponent* AOwner);
+    ~TKvToolbar() override;
+
+    // --- properties -----------------------------------------------------------
+    virtual TAlign GetAlign() const { return Align(); }
+    void SetAlign(TAlign Value) override;
+    bool AutoResize() const { return FAutoResize; }
+    virtual void SetAutoResize(bool Value);
+    // Choose the divider edge from the alignment; writing a border that
+    // differs from the current one turns it off.
+    bool AutoStyle() const { return FAutoStyle; }
+    void SetAutoStyle(bool Value) { FAutoStyle = Value; }
+    // Tiled over the client area when not empty.
+    TBitmap& Background() { return *FBackground; }
+    virtual void SetBackground(const TBitmap& Value);
+    TCustomImageList* Images() const { return FImages; }
+    virtual void SetImages(TCustomImageList* Value);
+    TCustomImageList* DisabledImages() const { return FDisabledImages; }
+    virtual void SetDisabledImages(TCustomImageList* Value);
+    int Margin() const { return FMargin; }
+    virtual void SetMargin(int Value);
+    int TopMargin() const { return FTopMargin; }
+    virtual void SetTopMargin(int Value);
+    TOrientation Orientation() const { return FOrientation; }
+    virtual void SetOrientation(TOrientation Value);
+    int RowHeight() const { return FRowHeight; }
+    virtual void SetRowHeight(int Value);
+    bool ShowDivider() const { return FShowDivider; }
+    virtual void SetShowDivider(bool Value);
+    bool ShowButtonCaptions() const { return FShowButtonCaptions; }
+    virtual void SetShowButtonCaptions(bool Value);
+    TButtonLayout ButtonLayout() const { return FButtonLayout; }
+    virtual void SetButtonLayout(TButtonLayout Value);
+    int ButtonWidth() const { return FButtonWidth; }
+    virtual void SetButtonWidth(int Value);
+    int ButtonHeight() const { return FButtonHeight; }
+    virtual void SetButtonHeight(int Value);
+    TKvToolbarTextOptions TextOptions() const { return FTextOptions; }
+    virtual void SetTextOptions(TKvToolbarTextOptions Value);
+    bool WrapControls() const { return FWrapControls; }
+    virtual void SetWrapControls(bool Value);
+    TKvCustomizeCaptions& CustomizeCaptions() { return *FCustomizeCaptions; }
+    // Copies the nine captions of Value.
+    virtual void SetCustomizeCaptions(TKvCustomizeCaptions& Value);
+    TKvRegIniFile* RegIniFile() const { return FRegIniFile; }
+    virtual void SetRegIniFile(TKvRegIniFile* Value);
+    TKvToolbarControlList& ToolbarControls() { return *FToolbarControls; }
+
+    // The overflow button of a toolbar that does not wrap: whether the last
+    // layout asked for it, and the button once one exists.
+    bool ShowToolbarPopupButton() const { return FShowToolbarPopupButton; }
+    TControl* ToolbarPopupButton() const { return FToolbarPopupButton; }
+
+    TNotifyEvent OnVisibleChanged;
+
+    // --- layout ---------------------------------------------------------------
+    // Places every listed control and, with AutoResize, sizes the toolbar.
+    virtual void PositionControls();
+    // Places the control of entry Index in Row at Offset and moves Offset past it.
+    virtual void PositionControl(int Index, int Row, int& Offset);
+    // The pitch of a row (column); RowHeight for every row.
+    virtual int CalculateRowHeight(int Row);
+    // The divider edge for an alignment: a groove on the side that faces
+    // the rest of the window.
+    virtual void AdjustStyle(TAlign Value);
+    // Hosts that size their toolbar themselves turn AutoResize off.
+    virtual void CheckAutoResize(bool& Value);
+    virtual void UpdateButtonSize(int NewWidth, int NewHeight, bool ShowCaptions);
+    void SetShowToolbarPopupButton(bool Value);
+    void AlignToolbarPopupButton();
+
+    // --- panel and control overrides ----------------------------------------
+    void SetBorderInner(TFrameStyleEx Value) override;
+    void SetBorderOuter(TFrameStyleEx Value) override;
+    void SetBorderSides(TSides Value) override;
+    void SetVisualStyle(TKvVisualStyle Value) override;
+    void SetGradientColorStyle(TKvGradientColorStyle Value) override;
+    void SetBiDiMode(TBiDiMode Value) override;
+    void SetParent(TWinControl* AParent) override;
+    void ChangeScale(int M, int D) override;
+    bool CanAutoSize(int& NewWidth, int& NewHeight) override;
+    TPoint InvalidateMarginSize() const override;
+    // A toolbar draws no caption.
+    void DrawCaption(const TRect& Rect) override {}
+
+    void DefineProperties(TFiler* Filer) override;
+    void Loaded() override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+    void WndProc(TMessage& Message) override;
+
+protected:
+    virtual TKvToolbarControlList* CreateToolbarControlList();
+    // Makes the overflow button when a layout first asks for it.
+    virtual void CreateToolbarPopupButton();
+    // The toolbar's own visibility changed: fires OnVisibleChanged.
+    virtual void VisibleChanged();
+    void AlignControls(TControl* AControl, TRect& Rect) override;
+    void Paint() override;
+
+private:
+    void ImagesChange(TObject* Sender);
+    void DisabledImagesChange(TObject* Sender);
+    // Unless text options are being applied, the toolbar's button settings
+    // no longer match a text option.
+    void MarkCustom();
+    void PositionHorizontally();
+    void PositionVertically();
+    void AutoSizeToRows(int MaxExtent, int Rows);
+    // Lets the parent re-lay out its aligned children for the new size.
+    void ResizeParent();
+    void TileBackground();
+
+    bool FAutoResize = false;
+    bool FAutoStyle = false;
+    std::unique_ptr<TBitmap> FBackground;
+    TCustomImageList* FImages = nullptr;
+    std::unique_ptr<TChangeLink> FImagesChangeLink;
+    TCustomImageList* FDisabledImages = nullptr;
+    std::unique_ptr<TChangeLink> FDisabledImagesChangeLink;
+    TOrientation FOrientation = orHorizontal;
+    int FRowHeight = 0;
+    bool FShowDivider = false;
+    bool FShowButtonCaptions = false;
+    TButtonLayout FButtonLayout = blGlyphLeft;
+    int FButtonWidth = 0;
+    int FButtonHeight = 0;
+    TKvToolbarTextOptions FTextOptions = ttoNoTextLabels;
+    bool FUpdatingTextOptions = false;
+    bool FWrapControls = false;
+    // The overflow button (a TKvToolbarPopupButton), owned by the toolbar as
+    // a component once made; nil until then.
+    TControl* FToolbarPopupButton = nullptr;
+    bool FShowToolbarPopupButton = false;
+    std::unique_ptr<TKvCustomizeCaptions> FCustomizeCaptions;
+    TKvRegIniFile* FRegIniFile = nullptr;
+    std::unique_ptr<TKvToolbarControlList> FToolbarControls;
+    int FMargin = 0;
+    int FTopMargin = 0;
+    int FCalculatedRowHeight = 0;
 };

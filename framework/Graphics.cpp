@@ -1,5 +1,6 @@
 #include "Graphics.h"
 
+#include <QBuffer>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -883,6 +884,15 @@ bool TBitmap::LoadFromData(const unsigned char* data, size_t size) {
 bool TBitmap::SaveToFile(const String& fileName) const {
     EndBitmapPainting(const_cast<TBitmap&>(*this));
     return image_->image.save(ToQString(fileName), "PNG");
+}
+
+std::vector<std::uint8_t> TBitmap::SaveToData() const {
+    EndBitmapPainting(const_cast<TBitmap&>(*this));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image_->image.save(&buffer, "PNG");
+    return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
 }
 
 // ---------------------------------------------------------------------------

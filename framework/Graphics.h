@@ -325,6 +325,7 @@ public:
 
     bool LoadFromFile(const String& fileName);
     bool SaveToFile(const String& fileName) const;  // PNG
+    std::vector<std::uint8_t> SaveToData() const;   // PNG
     bool LoadFromData(const unsigned char* data, size_t size);  // PNG or other image data
 
     struct Image;  // framework-internal pixel store
