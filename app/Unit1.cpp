@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "Dialogs.h"
+#include "Resources.h"
 #include "Strings.h"
 #include "SysUtils.h"
 #include "ToolkitTypes.h"
@@ -38,91 +39,98 @@ constexpr std::string_view kLayout = R"(object Form1: TForm1
   ScreenSnap = True
   PixelsPerInch = 96
   OnCreate = FormCreate
-  object KvToolbar1: TPanel
+  object KvToolbar1: TKvToolbar
     Left = 0
     Top = 0
     Width = 1025
     Height = 29
-    Align = alTop
-    BevelOuter = bvNone
+    Images = ImageList1
+    BorderInner = fsNone
+    BorderOuter = fsGroove
+    BorderSides = [sdTop]
+    BorderWidth = 0
     ParentShowHint = False
     ShowHint = True
     TabOrder = 0
-    object BtnOpen: TButton
+    ToolbarControls = (
+      BtnExecute
+      BtnOpen
+      KvSpacer1
+      BtnInformation
+      BtnWarning
+      BtnError
+      KvSpacer2
+      BtnSelectAll
+      BtnCopy)
+    object BtnOpen: TKvToolButton
       Left = 29
       Top = 2
-      Width = 25
-      Height = 25
       Hint = 'Abrir'
       Caption = 'Open'
+      ImageIndex = 3
+      DisabledIndex = 4
       OnClick = BtnOpenClick
     end
-    object BtnInformation: TButton
+    object BtnInformation: TKvToolButton
       Left = 62
       Top = 2
-      Width = 25
-      Height = 25
       Hint = 'Filtrar Info'
       Caption = 'Information'
+      ImageIndex = 5
+      DisabledIndex = 6
       OnClick = BtnInformationClick
     end
-    object BtnWarning: TButton
+    object BtnWarning: TKvToolButton
       Left = 87
       Top = 2
-      Width = 25
-      Height = 25
       Hint = 'Filtrar Aviso'
       Caption = 'Warning'
+      ImageIndex = 7
+      DisabledIndex = 8
       OnClick = BtnWarningClick
     end
-    object BtnError: TButton
+    object BtnError: TKvToolButton
       Left = 112
       Top = 2
-      Width = 25
-      Height = 25
       Hint = 'Filtrar Erro'
       Caption = 'Error'
+      ImageIndex = 9
+      DisabledIndex = 10
       OnClick = BtnErrorClick
     end
-    object KvSpacer1: TPanel
+    object KvSpacer1: TKvSpacer
       Left = 54
       Top = 2
-      Width = 8
-      Height = 25
-      BevelOuter = bvNone
     end
-    object KvSpacer2: TPanel
+    object KvSpacer2: TKvSpacer
       Left = 137
       Top = 2
-      Width = 8
-      Height = 25
-      BevelOuter = bvNone
     end
-    object BtnSelectAll: TButton
+    object BtnSelectAll: TKvToolButton
       Left = 145
       Top = 2
-      Width = 25
-      Height = 25
       Hint = 'Select All'
       Caption = 'Select All'
+      ImageIndex = 12
+      DisabledIndex = 13
       OnClick = BtnSelectAllClick
     end
-    object BtnCopy: TButton
+    object BtnCopy: TKvToolButton
       Left = 170
       Top = 2
-      Width = 25
-      Height = 25
       Hint = 'Copy'
       Caption = 'Copy'
+      ImageIndex = 14
+      DisabledIndex = 15
       OnClick = BtnCopyClick
     end
-    object BtnExecute: TButton
+    object BtnExecute: TKvToolButton
       Left = 4
       Top = 2
-      Width = 25
-      Height = 25
       Hint = 'Atualizar'
       Caption = 'Execute'
+      ImageIndex = 16
+      DisabledIndex = 17
       OnClick = BtnExecuteClick
     end
   end
@@ -190,8 +198,30 @@ constexpr std::string_view kLayout = R"(object Form1: TForm1
       ParentShowHint = False
     end
   end
+  object ImageList1: TImageList
+    Bitmap = {)";
+// The rest of the layout after ImageList1's pictures, which are the
+// program's embedded strip (see LayoutText).
+constexpr std::string_view kLayoutAfterImages = R"(}
+  end
 end
 )";
+
+// The window's stored layout, ImageList1's pictures written in as the
+// binary value of its "Bitmap".
+const std::string& LayoutText() {
+    static const std::string text = [] {
+        static const char kDigits[] = "0123456789ABCDEF";
+        std::string s(kLayout);
+        for (std::size_t i = 0; i < ImageList1PngSize; ++i) {
+            s += kDigits[ImageList1Png[i] >> 4];
+            s += kDigits[ImageList1Png[i] & 15];
+        }
+        s += kLayoutAfterImages;
+        return s;
+    }();
+    return text;
+}
 
 // Ends a view's update bracket on every way out of a scope.
 class TUpdateBracket {
@@ -212,6 +242,7 @@ void TForm1::SetStartupFileName(const String& fileName) { gStartupFileName = fil
 TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
     RegisterViewerClasses();
     RegisterField(u"KvToolbar1", KvToolbar1);
+    RegisterField(u"ImageList1", ImageList1);
     RegisterField(u"BtnOpen", BtnOpen);
     RegisterField(u"BtnInformation", BtnInformation);
     RegisterField(u"BtnWarning", BtnWarning);
@@ -235,7 +266,7 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
     RegisterMethod(u"BtnErrorClick", [this](TObject* s) { BtnErrorClick(s); });
     RegisterMethod(u"BtnSelectAllClick", [this](TObject* s) { BtnSelectAllClick(s); });
     RegisterMethod(u"BtnCopyClick", [this](TObject* s) { BtnCopyClick(s); });
-    ReadLayout(kLayout);
+    ReadLayout(LayoutText());
 }
 
 // --- event handlers --------------------------------------------------------
@@ -367,6 +398,7 @@ int TForm1::getErrorCount() const { return getLevelCount(ERROR_LEVEL); }
 
 void RegisterViewerClasses() {
     RegisterToolkitClasses();
+    RegisterKvButtonClasses();
     RegisterRichEditClasses();
     RegisterKvStatusClasses();
     static bool done = false;

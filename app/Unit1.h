@@ -4,6 +4,8 @@
 #pragma once
 
 #include "Forms.h"
+#include "ImgList.h"
+#include "KvButton.h"
 #include "KvPanel.h"
 #include "KvStatus.h"
 #include "RichEdit.h"
@@ -17,17 +19,18 @@ public:
     LV_CLASS_NAME(TForm1)
     explicit TForm1(TComponent* AOwner);
 
-    TPanel* KvToolbar1 = nullptr;
-    TButton* BtnOpen = nullptr;
-    TButton* BtnInformation = nullptr;
-    TButton* BtnWarning = nullptr;
-    TButton* BtnError = nullptr;
-    TPanel* KvSpacer1 = nullptr;
+    TKvToolbar* KvToolbar1 = nullptr;
+    TImageList* ImageList1 = nullptr;
+    TKvToolButton* BtnOpen = nullptr;
+    TKvToolButton* BtnInformation = nullptr;
+    TKvToolButton* BtnWarning = nullptr;
+    TKvToolButton* BtnError = nullptr;
+    TKvSpacer* KvSpacer1 = nullptr;
     TRichEdit* RichEdit1 = nullptr;
-    TPanel* KvSpacer2 = nullptr;
-    TButton* BtnSelectAll = nullptr;
-    TButton* BtnCopy = nullptr;
-    TButton* BtnExecute = nullptr;
+    TKvSpacer* KvSpacer2 = nullptr;
+    TKvToolButton* BtnSelectAll = nullptr;
+    TKvToolButton* BtnCopy = nullptr;
+    TKvToolButton* BtnExecute = nullptr;
     TKvStatusBar* KvStatusBar1 = nullptr;
     TKvStatusPane* KvStatusPane1 = nullptr;
     TKvStatusPane* KvStatusPane2 = nullptr;

@@ -9,6 +9,8 @@
 
 #include "Dialogs.h"
 #include "Forms.h"
+#include "PixelPicture.h"
+#include "Platform.h"
 #include "SysUtils.h"
 #include "Unit1.h"
 
@@ -291,6 +293,90 @@ TEST_F(Viewer, ErrorInTheCreationHandlerStillCreatesTheWindow) {
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0], u"Cannot open file \"x\". Permission denied.");
     EXPECT_EQ(form->KvStatusPane1->Caption(), u"");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Viewer, TheToolbarHoldsItsButtonsAndSpacersInTheStoredOrder) {
+    auto form = Open(files.Path("none.log"));
+    TKvToolbar& toolbar = *form->KvToolbar1;
+    // Created in one order, laid out in the stored one.
+    const std::vector<String> created{u"BtnOpen",   u"BtnInformation", u"BtnWarning", u"BtnError", u"KvSpacer1",
+                                      u"KvSpacer2", u"BtnSelectAll",   u"BtnCopy",    u"BtnExecute"};
+    ASSERT_EQ(toolbar.ControlCount(), 9);
+    for (int i = 0; i < 9; ++i) EXPECT_EQ(toolbar.Controls(i)->Name(), created[static_cast<size_t>(i)]);
+    const std::vector<TControl*> shown{form->BtnExecute, form->BtnOpen,   form->KvSpacer1,    form->BtnInformation,
+                                       form->BtnWarning, form->BtnError,  form->KvSpacer2,    form->BtnSelectAll,
+                                       form->BtnCopy};
+    const int lefts[] = {4, 29, 54, 62, 87, 112, 137, 145, 170};
+    for (int i = 0; i < 9; ++i) {
+        EXPECT_EQ(toolbar.ToolbarControls().Items(i)->Control(), shown[static_cast<size_t>(i)]);
+        EXPECT_EQ(shown[static_cast<size_t>(i)]->Left(), lefts[i]);
+        EXPECT_EQ(shown[static_cast<size_t>(i)]->Top(), 2);
+    }
+    EXPECT_EQ(form->BtnOpen->BoundsRect(), Rect(29, 2, 54, 27));
+    EXPECT_EQ(form->KvSpacer1->BoundsRect(), Rect(54, 2, 62, 27));
+    EXPECT_EQ(toolbar.Images(), form->ImageList1);
+    EXPECT_TRUE(toolbar.AutoStyle());
+    EXPECT_EQ(form->ImageList1->Count(), 18);
+    EXPECT_EQ(form->ImageList1->Width(), 16);
+    EXPECT_EQ(form->ImageList1->Height(), 16);
+    const std::pair<TKvToolButton*, int> glyphs[] = {{form->BtnExecute, 16}, {form->BtnOpen, 3},
+                                                     {form->BtnInformation, 5}, {form->BtnWarning, 7},
+                                                     {form->BtnError, 9}, {form->BtnSelectAll, 12},
+                                                     {form->BtnCopy, 14}};
+    for (const auto& [button, index] : glyphs) {
+        EXPECT_EQ(button->ImageIndex(), index) << StringToUtf8(button->Name());
+        EXPECT_EQ(button->DisabledIndex(), index + 1);
+        EXPECT_EQ(button->VisualStyle(), vsWinXP);
+        EXPECT_FALSE(button->ShowCaption());
+        EXPECT_TRUE(button->ShowHint());
+    }
+}
+
+TEST_F(Viewer, ButtonsShowTheirHintAndRunTheirCommandWhenClickedWithTheMouse) {
+    const std::string text = Line("INFO ", "a") + "\n" + Line("ERRO ", "b") + "\n";
+    auto form = Open(files.Write("m.log", text));
+    form->Show();
+    ProcessPendingEvents();
+    const TPoint error = form->BtnError->ClientToParent(Point(12, 12), form.get());
+    SimulateMouseMove(form.get(), error.X, error.Y);
+    EXPECT_EQ(Application->Hint(), u"Filtrar Erro");
+    EXPECT_TRUE(form->BtnError->MouseOverButton());
+    SimulateMouseDown(form.get(), mbLeft, error.X, error.Y);
+    SimulateMouseUp(form.get(), mbLeft, error.X, error.Y);
+    EXPECT_EQ(ViewLines(*form), (std::vector<String>{S(Line("ERRO ", "b"))}));
+
+    const TPoint refresh = form->BtnExecute->ClientToParent(Point(12, 12), form.get());
+    SimulateMouseMove(form.get(), refresh.X, refresh.Y);
+    EXPECT_EQ(Application->Hint(), u"Atualizar");
+    SimulateMouseDown(form.get(), mbLeft, refresh.X, refresh.Y);
+    SimulateMouseUp(form.get(), mbLeft, refresh.X, refresh.Y);
+    EXPECT_EQ(form->RichEdit1->Lines()->Count(), 2);
+    EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(Viewer, TheToolbarPaintsItsGlyphsOnTheGroovedBand) {
+    auto form = Open(files.Path("none.log"));
+    TBitmap shot;
+    form->KvToolbar1->GetImage(shot);
+    TCanvas& c = shot.Canvas();
+    EXPECT_EQ(c.Pixel(100, 0), ColorToRGB(clBtnShadow));
+    EXPECT_EQ(c.Pixel(100, 1), ColorToRGB(clBtnHighlight));
+    EXPECT_EQ(c.Pixel(500, 15), ColorToRGB(clBtnFace));
+    // Each button's glyph sits 4 pixels inside it: the lightning bolt of
+    // BtnExecute is yellow somewhere in (8, 6)-(24, 22), nothing is drawn
+    // in the spacer gaps.
+    bool yellow = false;
+    for (int y = 6; y < 22; ++y)
+        for (int x = 8; x < 24; ++x) yellow = yellow || c.Pixel(x, y) == RGB(255, 220, 40);
+    EXPECT_TRUE(yellow);
+    EXPECT_EQ(InkBounds(c, Rect(54, 2, 62, 29), ColorToRGB(clBtnFace)), Rect(62, 29, 54, 2));
+    // Everything drawn below the groove lies within the glyphs' band.
+    const TRect ink = InkBounds(c, Rect(0, 2, 1025, 29), ColorToRGB(clBtnFace));
+    EXPECT_EQ(IntersectRect(ink, Rect(8, 6, 190, 22)), ink);
 }
 
 }  // namespace
