@@ -687,7 +687,7 @@ end
     const std::string text = WriteComponentToText(form.get());
     for (const char* legacy : {"GradientColorDefault", "ThemeAware", "GradientColorStart", "GradientColorStop",
                                "FrameColor", "UseGradients"})
-        EXPECT_EQ(text.find(" " + std::string(legacy) + " ="), std::string::npos) << legacy;
+        EXPECT_EQ(text.find(std::string(" ").append(legacy).append(" =")), std::string::npos) << legacy;
     EXPECT_NE(text.find("SelectionColorStart = clRed"), std::string::npos) << text;
     EXPECT_NE(text.find("VisualStyle = vsGradient"), std::string::npos);
 }
