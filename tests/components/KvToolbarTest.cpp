@@ -5,6 +5,8 @@
 #include "KvPanel.h"
 #include "Platform.h"
 #include "PixelPicture.h"
+#include "Streaming.h"
+#include "Themes.h"
 
 namespace {
 
@@ -332,9 +334,101 @@ TEST(KvToolbar, TilesItsBackgroundInsideTheFramesAndDrawsNoCaption) {
     EXPECT_EQ(p[0], std::string(20, 's'));
     EXPECT_EQ(p[1], std::string(20, 'h'));
     EXPECT_EQ(p[2], std::string(20, '.'));
-    EXPECT_EQ(p[4], "rbbrbbrbbrbbrbbrbbrb");
-    EXPECT_EQ(p[5], std::string(20, 'b'));
-    EXPECT_EQ(p[6], p[4]);
+    // Tiles, and nothing else (no caption), down to the bottom edge.
+    for (int y = 4; y < 29; ++y)
+        EXPECT_EQ(p[static_cast<size_t>(y)], y % 2 == 0 ? "rbbrbbrbbrbbrbbrbbrb" : std::string(20, 'b')) << y;
+}
+
+// A theme service that records the elements it draws and where.
+class TRecordingThemes : public TThemeServices {
+public:
+    std::vector<std::pair<TThemedElement, TRect>>* drawn;
+    explicit TRecordingThemes(std::vector<std::pair<TThemedElement, TRect>>* d) : drawn(d) {}
+    bool ThemesAvailable() const override { return true; }
+    bool ThemesEnabled() const override { return true; }
+    void DrawElement(HDC, const TThemedElementDetails& details, const TRect& r) override {
+        drawn->emplace_back(details.Element, r);
+    }
+    void DrawText(HDC, const TThemedElementDetails&, const String&, TRect, unsigned) override {}
+};
+
+TEST(KvToolbar, WithThemesTheWinXPLookDrawsTheBandElementInsideTheFrames) {
+    std::vector<std::pair<TThemedElement, TRect>> drawn;
+    auto previous = SetThemeServices(std::make_unique<TRecordingThemes>(&drawn));
+    struct Restore {
+        std::unique_ptr<TThemeServices>& previous;
+        ~Restore() { SetThemeServices(std::move(previous)); }
+    } restore{previous};
+
+    TToolbarFixture f(120);
+    auto* across = new TKvSpacer(f.host.get());
+    across->SetGrooved(true);
+    across->SetParent(f.toolbar);
+    auto* along = new TKvSpacer(f.host.get());
+    along->SetGrooved(true);
+    along->SetOrientation(orVertical);
+    along->SetParent(f.toolbar);
+    bool painted = false;
+    f.toolbar->OnPaint = [&](TObject*) { painted = true; };
+    TBitmap shot;
+    f.toolbar->GetImage(shot);
+    using E = std::pair<TThemedElement, TRect>;
+    EXPECT_EQ(drawn, (std::vector<E>{{trRebarRoot, Rect(0, 2, 120, 29)},
+                                     {ttbSeparatorNormal, Rect(0, 0, 8, 25)},
+                                     {ttbSeparatorVertNormal, Rect(0, 0, 25, 8)}}));
+    EXPECT_FALSE(painted);
+    // The groove of the edge is still drawn, by the frame routine.
+    EXPECT_EQ(shot.Canvas().Pixel(50, 0), ColorToRGB(clBtnShadow));
+
+    drawn.clear();
+    f.toolbar->SetVisualStyle(vsClassic);
+    f.toolbar->GetImage(shot);
+    EXPECT_EQ(drawn.size(), 2u);  // the spacers only: the panel paints the band
+    EXPECT_TRUE(painted);
+}
+
+TEST(KvToolbar, StoresItsBackgroundAndAllNineCaptionsOnceOneIsSet) {
+    RegisterKvPanelClasses();
+    auto form = MakeOwned<TForm>(nullptr);
+    ReadComponentFromText(form.get(), R"(object Host: TForm
+  object Bar: TKvToolbar
+    BorderInner = fsNone
+    BorderOuter = fsGroove
+    BorderSides = [sdTop]
+    BorderWidth = 0
+    CustomizeCaptions.Title = 'Personalizar'
+  end
+end
+)");
+    auto* bar = dynamic_cast<TKvToolbar*>(form->FindComponent(u"Bar"));
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->CustomizeCaptions().GetCaption(1), u"Personalizar");
+    TBitmap tile(2, 2);
+    Fill(tile, clRed);
+    bar->SetBackground(tile);
+    const std::string text = WriteComponentToText(form.get());
+    for (const char* name : {"Title = 'Personalizar'", "Hint = 'Uncheck to hide control'", "Close = 'Close'",
+                             "MoveUp", "MoveDown", "TextOptions = 'Text Options'", "NoTextLabels",
+                             "ShowTextLabels", "SelectiveTextOnRight = 'Selective text on right'"})
+        EXPECT_NE(text.find(std::string("CustomizeCaptions.") + name), std::string::npos) << name << "\n" << text;
+
+    auto copy = MakeOwned<TForm>(nullptr);
+    ReadComponentFromText(copy.get(), text);
+    auto* read = dynamic_cast<TKvToolbar*>(copy->FindComponent(u"Bar"));
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(read->Background().Width(), 2);
+    EXPECT_EQ(read->Background().Canvas().Pixel(1, 1), clRed);
+    EXPECT_TRUE(read->CustomizeCaptions().StoreCaptions());
+
+    // Untouched captions and an empty background are not stored.
+    auto plain = MakeOwned<TForm>(nullptr);
+    auto* unset = new TKvToolbar(plain.get());
+    unset->SetName(u"Plain");
+    unset->SetParent(plain.get());
+    const std::string none = WriteComponentToText(plain.get());
+    ASSERT_NE(none.find("object Plain: TKvToolbar"), std::string::npos);
+    EXPECT_EQ(none.find("CustomizeCaptions"), std::string::npos);
+    EXPECT_EQ(none.find("Background"), std::string::npos);
 }
 
 TEST(KvToolbar, TellsWhenItsVisibilityChanged) {
