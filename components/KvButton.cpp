@@ -160,23 +160,13 @@ void TKvToolButton::SetImageIndex(int Value) {
 }
 
 void TKvToolButton::SetImages(TCustomImageList* Value) {
-    if (FImages) FImages->UnRegisterChanges(FImagesChangeLink.get());
-    FImages = Value;
-    if (FImages) {
-        FImages->RegisterChanges(FImagesChangeLink.get());
-        FImages->FreeNotification(this);
-        CheckMinSize();
-    }
+    ReplaceImageList(FImages, Value, *FImagesChangeLink, this);
+    if (FImages) CheckMinSize();
     Invalidate();
 }
 
 void TKvToolButton::SetDisabledImages(TCustomImageList* Value) {
-    if (FDisabledImages) FDisabledImages->UnRegisterChanges(FDisabledImagesChangeLink.get());
-    FDisabledImages = Value;
-    if (FDisabledImages) {
-        FDisabledImages->RegisterChanges(FDisabledImagesChangeLink.get());
-        FDisabledImages->FreeNotification(this);
-    }
+    ReplaceImageList(FDisabledImages, Value, *FDisabledImagesChangeLink, this);
     Invalidate();
 }
 

@@ -1100,22 +1100,12 @@ void TKvToolbar::CheckAutoResize(bool& Value) {
 void TKvToolbar::SetBackground(const TBitmap& Value) { FBackground->Assign(Value); }
 
 void TKvToolbar::SetImages(TCustomImageList* Value) {
-    if (FImages) FImages->UnRegisterChanges(FImagesChangeLink.get());
-    FImages = Value;
-    if (FImages) {
-        FImages->RegisterChanges(FImagesChangeLink.get());
-        FImages->FreeNotification(this);
-    }
+    ReplaceImageList(FImages, Value, *FImagesChangeLink, this);
     Invalidate();
 }
 
 void TKvToolbar::SetDisabledImages(TCustomImageList* Value) {
-    if (FDisabledImages) FDisabledImages->UnRegisterChanges(FDisabledImagesChangeLink.get());
-    FDisabledImages = Value;
-    if (FDisabledImages) {
-        FDisabledImages->RegisterChanges(FDisabledImagesChangeLink.get());
-        FDisabledImages->FreeNotification(this);
-    }
+    ReplaceImageList(FDisabledImages, Value, *FDisabledImagesChangeLink, this);
     Invalidate();
 }
 
@@ -1156,33 +1146,25 @@ void TKvToolbar::SetShowDivider(bool Value) {
     Invalidate();
 }
 
-void TKvToolbar::MarkCustom() {
+template <class V>
+void TKvToolbar::ChangeButtonSetting(V& Field, V Value, unsigned Notification) {
+    if (!ChangeValue(Field, Value)) return;
+    NotifyControls(Notification);
+    // Unless text options are being applied, the settings no longer match one.
     if (!FUpdatingTextOptions) FTextOptions = ttoCustom;
 }
 
 void TKvToolbar::SetShowButtonCaptions(bool Value) {
-    if (!ChangeValue(FShowButtonCaptions, Value)) return;
-    NotifyControls(cm_ToolbarShowCaptionChanged);
-    MarkCustom();
+    ChangeButtonSetting(FShowButtonCaptions, Value, cm_ToolbarShowCaptionChanged);
 }
 
 void TKvToolbar::SetButtonLayout(TButtonLayout Value) {
-    if (!ChangeValue(FButtonLayout, Value)) return;
-    NotifyControls(cm_ToolbarButtonLayoutChanged);
-    MarkCustom();
+    ChangeButtonSetting(FButtonLayout, Value, cm_ToolbarButtonLayoutChanged);
 }
 
-void TKvToolbar::SetButtonWidth(int Value) {
-    if (!ChangeValue(FButtonWidth, Value)) return;
-    NotifyControls(cm_ToolbarButtonSizeChanged);
-    MarkCustom();
-}
+void TKvToolbar::SetButtonWidth(int Value) { ChangeButtonSetting(FButtonWidth, Value, cm_ToolbarButtonSizeChanged); }
 
-void TKvToolbar::SetButtonHeight(int Value) {
-    if (!ChangeValue(FButtonHeight, Value)) return;
-    NotifyControls(cm_ToolbarButtonSizeChanged);
-    MarkCustom();
-}
+void TKvToolbar::SetButtonHeight(int Value) { ChangeButtonSetting(FButtonHeight, Value, cm_ToolbarButtonSizeChanged); }
 
 namespace {
 

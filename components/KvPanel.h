@@ -530,9 +530,10 @@ protected:
 private:
     void ImagesChange(TObject* Sender);
     void DisabledImagesChange(TObject* Sender);
-    // Unless text options are being applied, the toolbar's button settings
-    // no longer match a text option.
-    void MarkCustom();
+    // Stores a setting that tool buttons take over, tells the children and
+    // marks the text options custom.
+    template <class V>
+    void ChangeButtonSetting(V& Field, V Value, unsigned Notification);
     void PositionHorizontally();
     void PositionVertically();
     void AutoSizeToRows(int MaxExtent, int Rows);

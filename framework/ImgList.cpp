@@ -73,17 +73,13 @@ TCustomImageList::~TCustomImageList() {
 
 int TCustomImageList::Count() const { return strip_->count; }
 
-void TCustomImageList::SetWidth(int Value) {
-    if (Value == width_) return;
-    width_ = Value;
-    strip_->image = QImage();
-    strip_->count = 0;
-    Change();
-}
+void TCustomImageList::SetWidth(int Value) { Resize(Value, height_); }
+void TCustomImageList::SetHeight(int Value) { Resize(width_, Value); }
 
-void TCustomImageList::SetHeight(int Value) {
-    if (Value == height_) return;
-    height_ = Value;
+void TCustomImageList::Resize(int Width, int Height) {
+    if (Width == width_ && Height == height_) return;
+    width_ = Width;
+    height_ = Height;
     strip_->image = QImage();
     strip_->count = 0;
     Change();
@@ -191,6 +187,14 @@ void TCustomImageList::DefineProperties(TFiler* Filer) {
             if (AddImageData(data.data(), data.size()) < 0) reader.Error(u"Invalid image data");
         },
         [this](TWriter& writer) { writer.WriteBinary(ImageData()); }, Count() > 0);
+}
+
+void ReplaceImageList(TCustomImageList*& Field, TCustomImageList* Value, TChangeLink& Link, TComponent* Client) {
+    if (Field) Field->UnRegisterChanges(&Link);
+    Field = Value;
+    if (!Value) return;
+    Value->RegisterChanges(&Link);
+    Value->FreeNotification(Client);
 }
 
 void RegisterImageListClasses() {

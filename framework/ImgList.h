@@ -81,6 +81,9 @@ protected:
     virtual void Change();
 
 private:
+    // A new image size empties the list.
+    void Resize(int Width, int Height);
+
     struct Strip;  // framework-internal pixel store
     std::unique_ptr<Strip> strip_;
     int width_ = 16;
@@ -93,6 +96,11 @@ public:
     LV_CLASS_NAME(TImageList)
     using TCustomImageList::TCustomImageList;
 };
+
+// What a control does when it is given another image list: Link leaves the
+// list held in Field and joins Value, Field takes Value, and Value is asked
+// to tell Client when it goes away.
+void ReplaceImageList(TCustomImageList*& Field, TCustomImageList* Value, TChangeLink& Link, TComponent* Client);
 
 // Registers the image list classes for stored layouts; safe to call more
 // than once.

@@ -7,8 +7,8 @@
 #include "KvPanel.h"
 #include "PixelPicture.h"
 #include "Platform.h"
+#include "RecordingThemes.h"
 #include "Streaming.h"
-#include "Themes.h"
 
 namespace {
 
@@ -580,47 +580,30 @@ TEST(KvToolButton, ASplitButtonDrawsAnEtchedSeparatorAndItsArrow) {
     EXPECT_NE(c.Pixel(28, 12), ink);
 }
 
-// A theme service that records the elements it is asked to draw.
-class TRecordingThemes : public TThemeServices {
-public:
-    std::vector<TThemedElement>* drawn;
-    explicit TRecordingThemes(std::vector<TThemedElement>* d) : drawn(d) {}
-    bool ThemesAvailable() const override { return true; }
-    bool ThemesEnabled() const override { return true; }
-    void DrawElement(HDC, const TThemedElementDetails& details, const TRect&) override {
-        drawn->push_back(details.Element);
-    }
-    void DrawText(HDC, const TThemedElementDetails&, const String&, TRect, unsigned) override {}
-};
-
 TEST(KvToolButton, WithThemesTheWinXPLookDrawsToolbarButtonElements) {
-    std::vector<TThemedElement> drawn;
-    auto previous = SetThemeServices(std::make_unique<TRecordingThemes>(&drawn));
-    struct Restore {
-        std::unique_ptr<TThemeServices>& previous;
-        ~Restore() { SetThemeServices(std::move(previous)); }
-    } restore{previous};
+    TThemesRecorded themes;
+    auto lastDrawn = [&] { return themes.drawn.back().first; };
 
     TPaintFixture f(vsWinXP);
     f.button->SetImageIndex(0);
     f.Shot();
-    EXPECT_EQ(drawn.back(), ttbButtonNormal);
+    EXPECT_EQ(lastDrawn(), ttbButtonNormal);
     f.button->Perform(CM_MOUSEENTER);
     f.Shot();
-    EXPECT_EQ(drawn.back(), ttbButtonHot);
+    EXPECT_EQ(lastDrawn(), ttbButtonHot);
     SimulateMouseDown(f.host.get(), mbLeft, 10, 10);
     EXPECT_EQ(f.GlyphAt(kGlyph), Rect(5, 4, 21, 20));
-    EXPECT_EQ(drawn.back(), ttbButtonPressed);
+    EXPECT_EQ(lastDrawn(), ttbButtonPressed);
     SimulateMouseUp(f.host.get(), mbLeft, 10, 10);
     f.button->SetGroupIndex(1);
     f.button->SetDown(true);
     f.button->Perform(CM_MOUSELEAVE);
     f.Shot();
-    EXPECT_EQ(drawn.back(), ttbButtonChecked);
+    EXPECT_EQ(lastDrawn(), ttbButtonChecked);
     f.button->SetFlat(false);
     f.button->SetEnabled(false);
     f.Shot();
-    EXPECT_EQ(drawn.back(), tbPushButtonDisabled);
+    EXPECT_EQ(lastDrawn(), tbPushButtonDisabled);
 }
 
 // --- actions and stored layouts -----------------------------------------------

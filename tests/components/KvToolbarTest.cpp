@@ -5,8 +5,8 @@
 #include "KvPanel.h"
 #include "Platform.h"
 #include "PixelPicture.h"
+#include "RecordingThemes.h"
 #include "Streaming.h"
-#include "Themes.h"
 
 namespace {
 
@@ -339,27 +339,9 @@ TEST(KvToolbar, TilesItsBackgroundInsideTheFramesAndDrawsNoCaption) {
         EXPECT_EQ(p[static_cast<size_t>(y)], y % 2 == 0 ? "rbbrbbrbbrbbrbbrbbrb" : std::string(20, 'b')) << y;
 }
 
-// A theme service that records the elements it draws and where.
-class TRecordingThemes : public TThemeServices {
-public:
-    std::vector<std::pair<TThemedElement, TRect>>* drawn;
-    explicit TRecordingThemes(std::vector<std::pair<TThemedElement, TRect>>* d) : drawn(d) {}
-    bool ThemesAvailable() const override { return true; }
-    bool ThemesEnabled() const override { return true; }
-    void DrawElement(HDC, const TThemedElementDetails& details, const TRect& r) override {
-        drawn->emplace_back(details.Element, r);
-    }
-    void DrawText(HDC, const TThemedElementDetails&, const String&, TRect, unsigned) override {}
-};
-
 TEST(KvToolbar, WithThemesTheWinXPLookDrawsTheBandElementInsideTheFrames) {
-    std::vector<std::pair<TThemedElement, TRect>> drawn;
-    auto previous = SetThemeServices(std::make_unique<TRecordingThemes>(&drawn));
-    struct Restore {
-        std::unique_ptr<TThemeServices>& previous;
-        ~Restore() { SetThemeServices(std::move(previous)); }
-    } restore{previous};
-
+    TThemesRecorded themes;
+    TDrawnElements& drawn = themes.drawn;
     TToolbarFixture f(120);
     auto* across = new TKvSpacer(f.host.get());
     across->SetGrooved(true);
@@ -372,8 +354,7 @@ TEST(KvToolbar, WithThemesTheWinXPLookDrawsTheBandElementInsideTheFrames) {
     f.toolbar->OnPaint = [&](TObject*) { painted = true; };
     TBitmap shot;
     f.toolbar->GetImage(shot);
-    using E = std::pair<TThemedElement, TRect>;
-    EXPECT_EQ(drawn, (std::vector<E>{{trRebarRoot, Rect(0, 2, 120, 29)},
+    EXPECT_EQ(drawn, (TDrawnElements{{trRebarRoot, Rect(0, 2, 120, 29)},
                                      {ttbSeparatorNormal, Rect(0, 0, 8, 25)},
                                      {ttbSeparatorVertNormal, Rect(0, 0, 25, 8)}}));
     EXPECT_FALSE(painted);
