@@ -1109,12 +1109,19 @@ void TKvToolbar::SetDisabledImages(TCustomImageList* Value) {
     Invalidate();
 }
 
+// The buttons that draw from the toolbar's lists are painted on the
+// toolbar: it is invalidated so that the new pictures show at once (an
+// update alone would find nothing waiting to be painted).
 void TKvToolbar::ImagesChange(TObject* Sender) {
-    if (Sender == FImages) Update();
+    if (Sender != FImages) return;
+    Invalidate();
+    Update();
 }
 
 void TKvToolbar::DisabledImagesChange(TObject* Sender) {
-    if (Sender == FDisabledImages) Update();
+    if (Sender != FDisabledImages) return;
+    Invalidate();
+    Update();
 }
 
 void TKvToolbar::SetMargin(int Value) {

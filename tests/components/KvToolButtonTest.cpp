@@ -270,6 +270,20 @@ TEST(KvToolButton, FollowsItsToolbarUntilASettingIsWrittenOnTheButton) {
     EXPECT_EQ(b->Layout(), blGlyphTop);
 }
 
+TEST(KvToolButton, AChangedToolbarListRepaintsItsButtonsAtOnce) {
+    TWindowFixture w;
+    auto* shared = new TImageList(w.form.get());
+    w.toolbar->SetImages(shared);
+    w.a->SetImageIndex(0);
+    w.form->Show();
+    ProcessPendingEvents();
+    const int before = w.a->paints;
+    TBitmap strip(16, 16);
+    Fill(strip, clRed);
+    shared->AddMasked(strip, clFuchsia);
+    EXPECT_GT(w.a->paints, before);  // painted before any event was handled
+}
+
 TEST(KvToolButton, DrawsWithItsOwnImagesElseItsToolbarsAndGrowsToItsOwn) {
     TWindowFixture w;
     auto* shared = new TImageList(w.form.get());
