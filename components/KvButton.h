@@ -4,6 +4,8 @@
 // toolbar, its action link and its painting in the three visual styles.
 #pragma once
 
+#include <memory>
+
 #include "ActnList.h"
 #include "ImgList.h"
 #include "KvCommon.h"
