@@ -284,9 +284,6 @@ TEST_F(Viewer, SelectAllThenCopyPutsTheWholeTextOnTheClipboard) {
 }
 
 TEST_F(Viewer, ErrorInTheCreationHandlerStillCreatesTheWindow) {
-    struct TFailing : TForm1 {
-        using TForm1::TForm1;
-    };
     TOwned<TForm1> form(new TForm1(nullptr));
     form->OnCreate = [](TObject*) { throw EFOpenError(u"Cannot open file \"x\". Permission denied"); };
     form->DoCreate();
