@@ -245,6 +245,12 @@ void PaintGradientEx(TCanvas& Canvas, const TRect& Bounds, TGradientDirection Gr
             BitFillBlit(dc, 0, 0, W, H, 8, H, SRCCOPY);
             break;
         case gdVerticalCenter:
+            if (W == 1) {
+                // A single column is its own middle. FillGrad tells the axis by
+                // AX, so a centre at column 0 would paint a strip along y instead.
+                FillSolid(dc, all, stop);
+                break;
+            }
             FillGrad(dc, W / 2, 0, W, start, stop, SmoothFactor);
             BitFillBlit(dc, 0, 0, W, H, W, 8, SRCCOPY);
             break;

@@ -59,8 +59,20 @@ TEST(PaintGradient, CentredGradientHasTheStopColourInTheMiddleAndIsTiledAcross) 
     EXPECT_TRUE(InkBounds(c, Rect(40, 0, 45, 12), kSentinel).IsEmpty());
     EXPECT_TRUE(InkBounds(c, Rect(0, 10, 45, 12), kSentinel).IsEmpty());
 
-    PaintGradient(c, Rect(0, 0, 1, 12), gdVerticalCenter, clBlack, clWhite, 1);  // one column: the stop colour
-    EXPECT_EQ(c.Pixel(0, 5), clWhite);
+}
+
+TEST(PaintGradient, ACentredGradientOneLineThickIsAllStopColour) {
+    struct Case {
+        TGradientDirection d;
+        TRect r;
+    };
+    const Case cases[] = {{gdVerticalCenter, Rect(2, 1, 3, 13)}, {gdHorizontalCenter, Rect(1, 2, 13, 3)}};
+    for (const auto& c : cases) {
+        TBitmap bmp(14, 14);
+        Fill(bmp, kSentinel);
+        PaintGradient(bmp.Canvas(), c.r, c.d, clBlack, clRed, 1);
+        EXPECT_TRUE(InkBounds(bmp.Canvas(), c.r, clRed).IsEmpty()) << c.d;
+    }
 }
 
 TEST(PaintGradient, EndGradientsRunFromEdgeToEdge) {
