@@ -39,7 +39,11 @@ String ReadSettingString(const String& Section, const String& Ident, const Strin
     if (!file) return Default;
     std::string line;
     bool inSection = false;
+    bool first = true;
     while (std::getline(file, line)) {
+        // Editors may save the file with a UTF-8 byte-order mark.
+        if (first && line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3);
+        first = false;
         line = Trim(line);
         if (line.empty() || line[0] == ';' || line[0] == '#') continue;
         if (line.front() == '[') {

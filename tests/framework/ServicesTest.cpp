@@ -63,6 +63,11 @@ TEST_F(SettingsFile, ReadsAValueOfASectionAndFallsBackToTheDefault) {
     EXPECT_EQ(ReadSettingString(u"Elsewhere", u"ColorName", u"y"), u"y");
 }
 
+TEST_F(SettingsFile, AByteOrderMarkInFrontOfTheFirstSectionIsSkipped) {
+    SetSettingsFileName(Write("\xEF\xBB\xBF[ThemeManager]\nColorName=HomeStead\n"));
+    EXPECT_EQ(ReadSettingString(u"ThemeManager", u"ColorName", u""), u"HomeStead");
+}
+
 TEST_F(SettingsFile, ReadingAMissingFileGivesTheDefaultAndCreatesNothing) {
     const auto missing = dir_ / "sub" / "absent.ini";
     SetSettingsFileName(S(missing.string()));
