@@ -807,7 +807,9 @@ void TKvToolButton::DrawTriangle() {
     const TColor color = Enabled() ? clWindowText : clBtnShadow;
     canvas.Brush().SetColor(color);
     canvas.Pen().SetColor(color);
-    int tx = ClientWidth() - (UseRightToLeftAlignment() ? 6 : 8);
+    // Centred in the arrow part: at the right edge, or at the left edge
+    // under right-to-left alignment.
+    int tx = UseRightToLeftAlignment() ? 6 : ClientWidth() - 8;
     int ty = ClientHeight() / 2 + 2;
     if (FVisualStyle != vsGradient && (FState == tbsDown || FState == tbsDropDown)) {
         ++tx;

@@ -575,23 +575,36 @@ TEST(KvToolButton, ACaptionIsDrawnOnlyWhenShown) {
     EXPECT_EQ(IntersectRect(ink, caption), ink);
 }
 
-TEST(KvToolButton, ASplitButtonDrawsAnEtchedSeparatorAndItsArrow) {
-    TPaintFixture f(vsClassic, 39);
-    f.button->SetBounds(0, 0, 25, 25);
-    f.button->SetToolStyle(tsDropDown);
-    ASSERT_EQ(f.button->Width(), 39);
-    f.button->OnClick = [](TObject*) {};
-    f.button->Perform(CM_MOUSEENTER);
-    TCanvas& c = f.Shot().Canvas();
-    EXPECT_EQ(c.Pixel(39 - 15, 12), ColorToRGB(clBtnShadow));
-    EXPECT_EQ(c.Pixel(39 - 14, 12), ColorToRGB(clBtnHighlight));
-    // A five-pixel triangle tipped at (Width - 8, Height div 2 + 2).
-    const TColor ink = ColorToRGB(clWindowText);
-    EXPECT_EQ(c.Pixel(31, 14), ink);
-    EXPECT_EQ(c.Pixel(29, 12), ink);
-    EXPECT_EQ(c.Pixel(33, 12), ink);
-    EXPECT_NE(c.Pixel(31, 15), ink);
-    EXPECT_NE(c.Pixel(28, 12), ink);
+TEST(KvToolButton, ASplitButtonDrawsAnEtchedSeparatorAndItsArrowOnTheArrowSide) {
+    // The arrow part is at the right edge, or at the left edge under
+    // right-to-left alignment.
+    struct Case {
+        TBiDiMode mode;
+        int shadowX, highlightX;
+        int tipX;  // the triangle's tip, at Height div 2 + 2
+    };
+    const Case cases[] = {{bdLeftToRight, 39 - 15, 39 - 14, 39 - 8}, {bdRightToLeft, 13, 14, 6}};
+    for (const auto& tc : cases) {
+        TPaintFixture f(vsClassic, 39);
+        f.button->SetBounds(0, 0, 25, 25);
+        f.button->SetToolStyle(tsDropDown);
+        ASSERT_EQ(f.button->Width(), 39);
+        f.button->SetBiDiMode(tc.mode);
+        f.button->OnClick = [](TObject*) {};
+        f.button->Perform(CM_MOUSEENTER);
+        TCanvas& c = f.Shot().Canvas();
+        EXPECT_EQ(c.Pixel(tc.shadowX, 12), ColorToRGB(clBtnShadow)) << tc.mode;
+        EXPECT_EQ(c.Pixel(tc.highlightX, 12), ColorToRGB(clBtnHighlight)) << tc.mode;
+        // A five-pixel triangle, three rows high.
+        const TColor ink = ColorToRGB(clWindowText);
+        EXPECT_EQ(c.Pixel(tc.tipX, 14), ink) << tc.mode;
+        EXPECT_EQ(c.Pixel(tc.tipX - 2, 12), ink) << tc.mode;
+        EXPECT_EQ(c.Pixel(tc.tipX + 2, 12), ink) << tc.mode;
+        EXPECT_NE(c.Pixel(tc.tipX, 15), ink) << tc.mode;
+        EXPECT_NE(c.Pixel(tc.tipX - 3, 12), ink) << tc.mode;
+        // Nothing of it on the face side.
+        EXPECT_NE(c.Pixel(39 - 1 - tc.tipX, 14), ink) << tc.mode;
+    }
 }
 
 TEST(KvToolButton, WithThemesTheWinXPLookDrawsToolbarButtonElements) {
