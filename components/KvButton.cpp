@@ -628,9 +628,10 @@ void TKvToolButton::WndProc(TMessage& Message) {
 void TKvToolButton::Notification(TComponent* AComponent, TOperation Operation) {
     TGraphicControl::Notification(AComponent, Operation);
     if (Operation != opRemove) return;
+    // One list may serve in both roles: each reference is cleared.
     if (AComponent == FImages) SetImages(nullptr);
-    else if (AComponent == FDisabledImages) SetDisabledImages(nullptr);
-    else if (AComponent == FDropDownMenu) FDropDownMenu = nullptr;
+    if (AComponent == FDisabledImages) SetDisabledImages(nullptr);
+    if (AComponent == FDropDownMenu) FDropDownMenu = nullptr;
 }
 
 // ---------------------------------------------------------------------------

@@ -1495,9 +1495,10 @@ void TKvToolbar::Notification(TComponent* AComponent, TOperation Operation) {
     if (!IsDestroying() && AComponent != this && dynamic_cast<TControl*>(AComponent) &&
         FToolbarControls->RemoveControl(static_cast<TControl*>(AComponent)) >= 0)
         PositionControls();
+    // One list may serve in both roles: each reference is cleared.
     if (AComponent == FImages) SetImages(nullptr);
-    else if (AComponent == FDisabledImages) SetDisabledImages(nullptr);
-    else if (AComponent == FRegIniFile) FRegIniFile = nullptr;
+    if (AComponent == FDisabledImages) SetDisabledImages(nullptr);
+    if (AComponent == FRegIniFile) FRegIniFile = nullptr;
 }
 
 void TKvToolbar::VisibleChanged() {

@@ -317,6 +317,24 @@ TEST(KvToolbar, ForgetsAnImageListThatGoesAway) {
     EXPECT_EQ(f.buttons[0]->GetImageSize(), Point(0, 0));
 }
 
+TEST(KvToolbar, ToolbarAndButtonForgetAListThatServedThemInBothRoles) {
+    TToolbarFixture f(300, 1);
+    // Owned apart from them: only its own free-notification tells them.
+    auto elsewhere = MakeOwned<TComponent>(nullptr);
+    auto* list = new TImageList(elsewhere.get());
+    TKvToolButton* b = f.buttons[0];
+    f.toolbar->SetImages(list);
+    f.toolbar->SetDisabledImages(list);
+    b->SetImages(list);
+    b->SetDisabledImages(list);
+    list->Free();
+    EXPECT_EQ(f.toolbar->Images(), nullptr);
+    EXPECT_EQ(f.toolbar->DisabledImages(), nullptr);
+    EXPECT_EQ(b->Images(), nullptr);
+    EXPECT_EQ(b->DisabledImages(), nullptr);
+    EXPECT_EQ(b->DisabledImageList(), nullptr);
+}
+
 TEST(KvToolbar, TilesItsBackgroundInsideTheFramesAndDrawsNoCaption) {
     TToolbarFixture f(20);
     f.toolbar->SetCaption(u"Never shown");
