@@ -1254,9 +1254,10 @@ void TKvToolbar::SetGradientColorStyle(TKvGradientColorStyle Value) {
 }
 
 void TKvToolbar::SetBiDiMode(TBiDiMode Value) {
-    const bool changed = Value != BiDiMode();
+    // The same mode again leaves ParentBiDiMode alone.
+    if (Value == BiDiMode()) return;
     TKvCustomPanel::SetBiDiMode(Value);
-    if (changed) PositionControls();
+    PositionControls();
 }
 
 void TKvToolbar::SetParent(TWinControl* AParent) {
@@ -1506,8 +1507,12 @@ void TKvToolbar::VisibleChanged() {
 }
 
 void TKvToolbar::WndProc(TMessage& Message) {
+    const TBiDiMode readingOrder = BiDiMode();
     TKvCustomPanel::WndProc(Message);
     if (Message.Msg == CM_VISIBLECHANGED) VisibleChanged();
+    // Following the parent's reading order changes the mode without the
+    // writer; the controls are mirrored all the same.
+    if (Message.Msg == CM_PARENTBIDIMODECHANGED && BiDiMode() != readingOrder) PositionControls();
 }
 
 // --- toolbar: registration --------------------------------------------------------------

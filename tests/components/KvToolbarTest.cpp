@@ -131,6 +131,13 @@ TEST(KvToolbar, CentresEachControlAcrossTheRowAndAdvancesByMarginsAndWidths) {
     TToolbarFixture mirrored(200, 2);
     mirrored.toolbar->SetBiDiMode(bdRightToLeft);
     EXPECT_EQ(mirrored.Lefts(), (std::vector<int>{171, 146}));
+    // The same when the toolbar follows its host's reading order; writing
+    // the order it already has does not stop it following.
+    TToolbarFixture following(200, 2);
+    following.host->SetBiDiMode(bdRightToLeft);
+    EXPECT_EQ(following.Lefts(), (std::vector<int>{171, 146}));
+    following.toolbar->SetBiDiMode(bdRightToLeft);
+    EXPECT_TRUE(following.toolbar->ParentBiDiMode());
 }
 
 TEST(KvToolbar, SizesItselfByOrientationAndAlignment) {
