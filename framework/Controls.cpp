@@ -285,10 +285,7 @@ void TControl::SetText(const String& v) {
 }
 
 void TControl::SetColor(TColor v) {
-    if (v == color_) {
-        parentColor_ = false;
-        return;
-    }
+    if (v == color_) return;
     color_ = v;
     parentColor_ = false;
     Perform(CM_COLORCHANGED);
@@ -312,9 +309,9 @@ void TControl::SetParentFont(bool v) {
 }
 
 void TControl::SetShowHint(bool v) {
-    parentShowHint_ = false;
     if (v == showHint_) return;
     showHint_ = v;
+    parentShowHint_ = false;
     Perform(CM_SHOWHINTCHANGED);
 }
 
@@ -325,9 +322,9 @@ void TControl::SetParentShowHint(bool v) {
 }
 
 void TControl::SetBiDiMode(TBiDiMode v) {
-    parentBiDiMode_ = false;
     if (v == bidiMode_) return;
     bidiMode_ = v;
+    parentBiDiMode_ = false;
     Perform(CM_BIDIMODECHANGED);
 }
 

@@ -163,6 +163,8 @@ TEST(Controls, ParentFontAndColourFlowToChildrenUntilSetOnTheChild) {
     EXPECT_EQ(child->Font().Name(), u"Consolas");
     EXPECT_EQ(child->Color(), clYellow);
 
+    child->SetColor(clYellow);  // the colour it has: still following the parent
+    EXPECT_TRUE(child->ParentColor());
     child->Font().SetHeight(-20);
     EXPECT_FALSE(child->ParentFont());
     host->Font().SetName(u"Tahoma");
