@@ -261,36 +261,43 @@ TRect CaptionInk(TKvCustomPanel& p, TColor ink) {
     return found;
 }
 
-TEST(KvPanel, CaptionPlacementFollowsVerticalAlignment) {
+TEST(KvPanel, CaptionBoxIsPlacedByVerticalAlignment) {
     auto p = MakeOwned<TKvCustomPanel>(nullptr);
-    p->SetBounds(0, 0, 60, 34);  // client rectangle 30 pixels high inside the raised frame
-    p->SetCaption(u"H");
-    p->Font().SetColor(clRed);
+    p->SetBounds(0, 0, 60, 34);
+    p->SetCaption(u"A");
+    const TRect client = p->ClientRect();
+    ASSERT_EQ(client, Rect(2, 2, 58, 32));  // 30 pixels high inside the raised frame
+    const unsigned flags = DrawTextWordWrap[1] | DT_EXPANDTABS | DT_VCENTER | DrawTextAlignments[p->Alignment()];
     TBitmap probe(1, 1);
     probe.Canvas().Font().Assign(p->Font());
-    const int h = probe.Canvas().TextHeight(u"H");
-    const TRect client = p->ClientRect();
-    ASSERT_EQ(client.Height(), 30);
+    TRect measured = client;
+    const int h = DrawString(probe.Canvas(), u"A", measured, flags | DT_CALCRECT);
 
-    p->SetAlignmentVertical(avBottom);
-    const TRect bottom = CaptionInk(*p, clRed);
-    ASSERT_FALSE(bottom.IsEmpty());
-    EXPECT_GE(bottom.Top, client.Bottom - h - 1);  // the text box starts at Bottom - H - 1
-    EXPECT_LE(bottom.Bottom, client.Bottom - 1);
-
-    p->SetAlignmentVertical(avTop);
-    const TRect top = CaptionInk(*p, clRed);
-    ASSERT_FALSE(top.IsEmpty());
-    EXPECT_GE(top.Top, client.Top);
-    EXPECT_LE(top.Bottom, client.Top + h);
-
-    p->SetAlignmentVertical(avCenter);
-    const TRect centre = CaptionInk(*p, clRed);
-    ASSERT_FALSE(centre.IsEmpty());
-    const int boxTop = (client.Top + client.Bottom - h) / 2;
-    EXPECT_GE(centre.Top, boxTop);
-    EXPECT_LE(centre.Bottom, boxTop + h);
-    EXPECT_EQ(centre.Left, top.Left);  // centred horizontally in every case
+    // The box the caption is drawn into: the text's height at the top, in
+    // the middle, or one pixel more than it at the bottom.
+    const struct {
+        TAlignmentVertical align;
+        TRect box;
+    } cases[] = {
+        {avTop, Rect(2, 2, 58, 2 + h)},
+        {avCenter, Rect(2, (2 + 32 - h) / 2, 58, (2 + 32 - h) / 2 + h)},
+        {avBottom, Rect(2, 32 - h - 1, 58, 32)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.align);
+        p->SetAlignmentVertical(c.align);
+        TBitmap bmp;
+        p->GetImage(bmp);
+        TBitmap ref(60, 34);
+        Fill(ref, ColorToRGB(clBtnFace));
+        ref.Canvas().Font().Assign(p->Font());
+        ref.Canvas().Brush().SetStyle(bsClear);
+        TRect box = c.box;
+        DrawString(ref.Canvas(), u"A", box, flags);
+        for (int y = client.Top; y < client.Bottom; ++y)
+            for (int x = client.Left; x < client.Right; ++x)
+                ASSERT_EQ(bmp.Canvas().Pixel(x, y), ref.Canvas().Pixel(x, y)) << x << "," << y;
+    }
 }
 
 TEST(KvPanel, ADisabledPanelDrawsItsCaptionGrey) {
