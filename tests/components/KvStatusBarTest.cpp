@@ -4,6 +4,7 @@
 #include "KvPanel.h"
 #include "KvStatus.h"
 #include "PixelPicture.h"
+#include "RecordingThemes.h"
 
 namespace {
 
@@ -190,6 +191,59 @@ TEST(KvStatusBar, PaintsItsGripOverThePanesAfterEveryPaint) {
               (TPicture{".............", ".............", "..........BB.", "..........BBA", "...........AA",
                         ".............", "......BB..BB.", "......BBA.BBA", ".......AA..AA", ".............",
                         "..BB..BB..BB.", "..BBA.BBA.BBA", "...AA..AA..AA", ".............", "fffffffffffff"}));
+}
+
+TEST(KvStatusBar, TheGripsDotsTakeTheColoursOfTheBarsStyle) {
+    TColor start, stop, divider;
+    GetGradientStatusBarColors(gcsSystem, start, stop, divider);
+    const struct {
+        TKvVisualStyle style;
+        TColor edge, dot;
+    } cases[] = {
+        {vsClassic, clBtnHighlight, clBtnShadow},
+        {vsGradient, stop, divider},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.style);
+        auto b = MakeBar(60);
+        b.bar->SetVisualStyle(c.style);
+        TBitmap bmp;
+        b.bar->GetImage(bmp);
+        // Client rectangle (-1, 1, 61, 20) less its last row: the dots end at x = 58, y = 18.
+        for (TPoint d : {TPoint{4, 12}, TPoint{4, 8}, TPoint{4, 4}, TPoint{8, 8}, TPoint{8, 4}, TPoint{12, 4}}) {
+            const int x = 59 - d.X, y = 18 - d.Y;
+            SCOPED_TRACE(testing::Message() << "dot at " << x << "," << y);
+            for (TPoint p : {TPoint{x, y}, TPoint{x + 1, y}, TPoint{x, y + 1}, TPoint{x + 1, y + 1}})
+                EXPECT_EQ(bmp.Canvas().Pixel(p.X, p.Y), ColorToRGB(c.dot));
+            for (TPoint p : {TPoint{x + 2, y + 1}, TPoint{x + 1, y + 2}, TPoint{x + 2, y + 2}})
+                EXPECT_EQ(bmp.Canvas().Pixel(p.X, p.Y), ColorToRGB(c.edge));
+        }
+    }
+}
+
+TEST(KvStatusBar, WithVisualStylesTheBarItsPanesAndThenTheGripperAreThemeElements) {
+    TThemesRecorded themes;
+    auto b = MakeBar(300);
+    for (int i = 0; i < 2; ++i) {
+        auto* pane = new TKvStatusPane(b.form.get());
+        pane->SetLeft(i * 200);
+        pane->SetAlign(alLeft);
+        pane->SetParent(b.bar);
+    }
+    themes.drawn.clear();
+    TBitmap bmp;
+    b.bar->GetImage(bmp);
+    // A pane: its frame from two pixels down, then the bar's background for
+    // its caption area; the gripper last, in the client rectangle less its
+    // last row.
+    const TRect bar = Rect(0, 0, 300, 19);
+    const TDrawnElements expected{{tsStatusRoot, bar},
+                                  {tsPane, Rect(0, 2, 100, 19)},
+                                  {tsStatusRoot, bar},
+                                  {tsPane, Rect(0, 2, 100, 19)},
+                                  {tsStatusRoot, bar},
+                                  {tsGripper, Rect(280, 0, 300, 18)}};
+    EXPECT_EQ(themes.drawn, expected);
 }
 
 TEST(KvStatusBar, TheGripIsValidOnlyOnASizeableFormThatIsNotMaximized) {
