@@ -176,6 +176,42 @@ TEST(KvStatusBar, SimpleCaptionShowsTheAmpersandItselfInsideAFlatFrame) {
         for (int x = 1; x < 60; ++x) ASSERT_EQ(bmp.Canvas().Pixel(x, y), ref.Canvas().Pixel(x, y)) << x << "," << y;
 }
 
+// Themes on, drawing nothing; the texts drawn through them are recorded.
+struct TDrawnText {
+    TThemedElement element;
+    String text;
+    TRect rect;
+    unsigned flags;
+};
+class TTextThemes : public TAvailableThemes {
+public:
+    explicit TTextThemes(std::vector<TDrawnText>& texts) : texts_(texts) {}
+    bool ThemesEnabled() const override { return true; }
+    void DrawText(HDC, const TThemedElementDetails& details, const String& text, TRect r, unsigned flags) override {
+        texts_.push_back({details.Element, text, r, flags});
+    }
+
+private:
+    std::vector<TDrawnText>& texts_;
+};
+
+TEST(KvStatusBar, ThemedSimpleCaptionShowsTheAmpersandItself) {
+    std::vector<TDrawnText> texts;
+    auto previous = SetThemeServices(std::make_unique<TTextThemes>(texts));
+    auto b = MakeBar(200);
+    b.bar->SetSimpleCaption(u"A&B");
+    b.bar->SetSimpleStatus(true);
+    TBitmap bmp;
+    b.bar->GetImage(bmp);
+    SetThemeServices(std::move(previous));
+
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0].element, tsStatusRoot);
+    EXPECT_EQ(texts[0].text, u"A&B");
+    EXPECT_EQ(texts[0].rect, Rect(1, 1, 199, 19));  // the client rectangle in simple mode
+    EXPECT_EQ(texts[0].flags, unsigned{DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX});
+}
+
 TEST(KvStatusBar, PaintsItsGripOverThePanesAfterEveryPaint) {
     auto b = MakeBar(60);
     auto* pane = new TKvStatusPane(b.form.get());
