@@ -174,6 +174,11 @@ TEST(KvStatusBar, SimpleCaptionShowsTheAmpersandItselfInsideAFlatFrame) {
     ref.Canvas().TextRect(Rect(1, 3, 199, 18), 3, 3 + (15 - h) / 2, u"A&B");
     for (int y = 3; y < 18; ++y)
         for (int x = 1; x < 60; ++x) ASSERT_EQ(bmp.Canvas().Pixel(x, y), ref.Canvas().Pixel(x, y)) << x << "," << y;
+
+    b.bar->SetVisualStyle(vsWinXP);  // the frame belongs to the classic style only
+    b.bar->GetImage(bmp);
+    EXPECT_EQ(bmp.Canvas().Pixel(1, 2), ColorToRGB(clBtnFace));
+    EXPECT_EQ(bmp.Canvas().Pixel(0, 3), ColorToRGB(clBtnFace));
 }
 
 // Themes on, drawing nothing; the texts drawn through them are recorded.

@@ -256,6 +256,24 @@ TEST(KvStatusPane, BlinkingPanesAlternateInStepOnTheSharedTimer) {
     EXPECT_EQ(b->CurrentColor(), clBlue);
 }
 
+TEST(KvStatusPane, EachBlinkPhaseAndTheEndOfBlinkingArePaintedAtOnce) {
+    auto form = MakeOwned<TForm>(nullptr);
+    form->SetBounds(0, 0, 200, 40);
+    auto* p = AddPane<TCounting<TKvStatusPane>>(form.get(), u"a");
+    form->Show();
+    ProcessPendingEvents();
+    p->SetBlinking(true);
+    p->paints = 0;
+    p->invalidates = 0;
+    BlinkingControls->TimerFired();
+    BlinkingControls->TimerFired();
+    EXPECT_EQ(p->paints, 2);
+    p->SetBlinking(false);
+    EXPECT_EQ(p->paints, 3);
+    EXPECT_EQ(p->invalidates, 0);  // painted, not merely scheduled
+    form->Hide();
+}
+
 TEST(KvStatusPane, BlinkIntervalsAreSharedAndTakenUpAtTheNextTick) {
     auto host = MakeHost();
     auto* a = AddPane(host.get());
