@@ -383,6 +383,8 @@ TEST(KvStatusBar, ANarrowBarNeitherRescalesNorRecordsItsWidth) {
     EXPECT_EQ(pane->Width(), 20);
     bar->SetWidth(120);
     EXPECT_EQ(pane->Width(), 40);
+    bar->SetWidth(180);  // from the width recorded last
+    EXPECT_EQ(pane->Width(), 60);
 }
 
 TEST(KvStatusBar, CustomGradientRunsFromTheStopColourToTheStartColour) {

@@ -247,6 +247,11 @@ TEST(KvStatusPane, BlinkingPanesAlternateInStepOnTheSharedTimer) {
     EXPECT_EQ(a->BlinkState(), bsOn);
     EXPECT_EQ(still->CurrentColor(), font);
 
+    a->Font().SetColor(clGreen);  // recorded, but the blink colour stays for this phase
+    EXPECT_EQ(a->FontColor(), clGreen);
+    EXPECT_EQ(a->CurrentColor(), clRed);
+    a->Font().SetColor(font);
+
     a->SetBlinking(false);  // during the blink phase: the font colour comes back at once
     EXPECT_EQ(a->CurrentColor(), font);
     EXPECT_EQ(a->BlinkState(), bsOff);
@@ -352,6 +357,8 @@ TEST(KvStatusPane, PanesOfAGradientBarAreDividedExceptAtTheLeftEdge) {
         pane->SetAlign(alLeft);
     }
     // Without visual styles the panes sit at x = -1 and x = 99, one pixel down.
+    // A third one, not aligned, starts exactly at the bar's left edge.
+    AddPane(bar)->SetBounds(0, 0, 50, 19);
     TColor start, stop, divider;
     GetGradientStatusBarColors(gcsSystem, start, stop, divider);
     TBitmap bmp;
@@ -360,6 +367,7 @@ TEST(KvStatusPane, PanesOfAGradientBarAreDividedExceptAtTheLeftEdge) {
         SCOPED_TRACE(y);
         EXPECT_EQ(bmp.Canvas().Pixel(100, y) == ColorToRGB(divider), y >= 3 && y < 18);
         EXPECT_NE(bmp.Canvas().Pixel(0, y), ColorToRGB(divider));
+        EXPECT_NE(bmp.Canvas().Pixel(1, y), ColorToRGB(divider));
     }
 }
 
@@ -392,10 +400,10 @@ constexpr std::string_view kStatusLayout = R"(object Form1: TForm
     object Progress1: TKvProgressStatus
       Visible = False
       PartsComplete = 5
-      TotalParts = 10
       Percent = 7
       ShowPercent = True
       ParentShowHint = False
+      TotalParts = 10
     end
   end
 end
@@ -502,6 +510,19 @@ TEST(KvProgressStatus, AStoredLayoutReadsPartsBeforeTheTotal) {
     const std::string written = WriteComponentToText(form.get());
     EXPECT_EQ(written.find("never stored"), std::string::npos);
     EXPECT_NE(written.find("TotalParts = 10"), std::string::npos);
+
+    // A total read before the parts: the parts are kept, and still no
+    // percentage is derived.
+    auto totalFirst = MakeOwned<TStatusForm>(nullptr, R"(object Form1: TForm
+  object Progress1: TKvProgressStatus
+    TotalParts = 10
+    Percent = 7
+    PartsComplete = 5
+  end
+end
+)");
+    EXPECT_EQ(totalFirst->Progress1->PartsComplete(), 5u);
+    EXPECT_EQ(totalFirst->Progress1->Percent(), 7);
 }
 
 TEST(KvProgressStatus, RepaintsAtOnceOnlyWhenThePercentageChanges) {
