@@ -55,6 +55,7 @@ TCommandLine ParseCommandLine(int argc, char** argv) {
     for (const auto& step : cl.Steps) {
         if (step.Kind == TBatchStep::Click && step.Argument == "BtnOpen")
             fail("--click BtnOpen would need an answer to the open dialog; use --open PATH");
+        if (step.Kind == TBatchStep::Open && step.Argument.empty()) fail("--open needs a path");
     }
     return cl;
 }

@@ -15,7 +15,7 @@ std::function<void(TFileDialogDriver&)> gAutomation;
 
 class TQtFileDialogDriver : public TFileDialogDriver {
 public:
-    explicit TQtFileDialogDriver(QFileDialog& dialog) : dialog_(dialog) {}
+    TQtFileDialogDriver(QFileDialog& dialog, String& confirmed) : dialog_(dialog), confirmed_(confirmed) {}
     String Title() const override { return FromQString(dialog_.windowTitle()); }
     std::vector<String> NameFilters() const override {
         std::vector<String> out;
@@ -23,13 +23,21 @@ public:
         return out;
     }
     void Accept(const String& fileName) override {
-        dialog_.selectFile(ToQString(fileName));
-        static_cast<QDialog&>(dialog_).accept();
+        // Confirmed as given, past the dialog's own checks: they would read a
+        // name in a missing folder against the dialog's folder, and take a
+        // folder's name as a place to go to, leaving the dialog open.
+        if (fileName.empty()) {
+            Cancel();
+            return;
+        }
+        confirmed_ = ExpandFileName(fileName);
+        static_cast<QDialog&>(dialog_).done(QDialog::Accepted);
     }
     void Cancel() override { static_cast<QDialog&>(dialog_).reject(); }
 
 private:
     QFileDialog& dialog_;
+    String& confirmed_;
 };
 
 }  // namespace
@@ -71,13 +79,18 @@ bool TOpenDialog::Execute() {
     if (!defaultExt_.empty()) dialog.setDefaultSuffix(ToQString(defaultExt_));
     if (!fileName_.empty()) dialog.selectFile(ToQString(fileName_));
     dialog.setSizeGripEnabled(options_.Contains(ofEnableSizing));
+    String confirmed;  // what an automation confirmed
     if (gAutomation) {
-        QTimer::singleShot(0, &dialog, [&dialog] {
-            TQtFileDialogDriver driver(dialog);
+        QTimer::singleShot(0, &dialog, [&dialog, &confirmed] {
+            TQtFileDialogDriver driver(dialog, confirmed);
             GuardEvent([&] { gAutomation(driver); });
         });
     }
     if (dialog.exec() != QDialog::Accepted) return false;
+    if (!confirmed.empty()) {
+        fileName_ = confirmed;
+        return true;
+    }
     const QStringList files = dialog.selectedFiles();
     if (files.isEmpty()) return false;
     fileName_ = ExpandFileName(FromQString(files.first()));

@@ -19,7 +19,9 @@ public:
     virtual String Title() const = 0;
     // The filters as the dialog shows them, e.g. "Lumivar (*.log)".
     virtual std::vector<String> NameFilters() const = 0;
-    // Types a file name and confirms it.
+    // Confirms a file name as typed (a relative one against the working
+    // directory), whether or not it names a file; an empty name confirms
+    // nothing and cancels.
     virtual void Accept(const String& fileName) = 0;
     virtual void Cancel() = 0;
 };

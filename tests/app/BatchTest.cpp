@@ -114,6 +114,21 @@ TEST_F(Batch, OpenTakesTheConfirmedPath) {
     EXPECT_NE(run.out.find("\"Warn: 2\""), std::string::npos) << run.out;
 }
 
+// A confirmed name that names no file is taken as it stands, the view kept:
+// a file in a folder that does not exist, and a folder (which a dialog would
+// otherwise enter instead of confirming).
+TEST_F(Batch, OpenTakesAPathThatNamesNoFileAsItStands) {
+    const std::string first = Write("first.log", Line("AVISO", "a") + "\n");
+    const std::string sub = (dir / "sub").string();
+    fs::create_directories(sub);
+    for (const std::string& path : {(dir / "no-such-folder" / "x.log").string(), sub}) {
+        const TRun run = Run("--batch " + Quote(first) + " --open " + Quote(path) + " --state");
+        ASSERT_EQ(run.status, 0) << path << ": " << run.err;
+        EXPECT_NE(run.out.find("\"fileName\": \"" + path + "\""), std::string::npos) << run.out;
+        EXPECT_NE(run.out.find("\"Warn: 1\""), std::string::npos) << run.out;
+    }
+}
+
 // Every encoding and break style yields the same lines.
 TEST_F(Batch, EncodingsAndBreaksYieldTheSameLines) {
     const std::string ascii = Line("ERRO ", "x");
@@ -177,7 +192,7 @@ TEST_F(Batch, ScreenshotIsAPngOfTheWindow) {
 
 TEST_F(Batch, BadArgumentsAreRefusedWithUsage) {
     for (const char* args : {"--batch --frobnicate", "--batch --click BtnOpen", "--batch --click NoSuchControl",
-                             "--batch --lines", "--batch a.log b.log", "--state"}) {
+                             "--batch --lines", "--batch a.log b.log", "--state", "--batch --open ''"}) {
         const TRun run = Run(args);
         EXPECT_EQ(run.status, 1) << args;
         EXPECT_NE(run.err.find("usage: lumivar"), std::string::npos) << args << ": " << run.err;
