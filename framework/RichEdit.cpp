@@ -17,6 +17,7 @@ constexpr int kBorder = 2;       // sunken edge around the text
 constexpr int kTextInset = 1;    // space between the edge and the text
 constexpr int kTabStop = 8;      // columns between tab stops
 constexpr int kWheelLines = 3;   // lines a wheel notch scrolls
+constexpr int kWheelNotch = 120;  // wheel delta of one notch
 constexpr char16_t kNulPlaceholder = 0x2400;  // a visible stand-in for a NUL character
 
 // The line as it is shown: tabs expanded to the next stop and NUL characters
@@ -70,6 +71,7 @@ TRichEdit::TRichEdit(TComponent* AOwner)
         Invalidate();
     };
     document_->OnScrollToCaret = [this] {
+        if (movingCaret_) return;  // MoveCaret scrolls once the anchor is known
         anchor_ = document_->SelStart();
         ScrollToCaret();
     };
@@ -179,9 +181,14 @@ int TRichEdit::ColumnX(const String& display, int column) {
     return scratch.TextWidth(display.substr(0, static_cast<size_t>(column)));
 }
 
+TTextPosition TRichEdit::Caret() const {
+    const TTextPosition selFrom = document_->SelStart();
+    return anchor_ == selFrom ? selFrom + std::max<TTextPosition>(0, document_->SelLength()) : selFrom;
+}
+
 void TRichEdit::ScrollToCaret() {
     UpdateScrollBar();
-    const TTextPosition caret = document_->CaretPosition();
+    const TTextPosition caret = Caret();
     const int line = document_->LineAtPosition(caret);
     const int visible = VisibleLineCount();
     if (line < topLine_) SetTopLine(line);
@@ -225,9 +232,12 @@ void TRichEdit::MoveCaret(TTextPosition pos, bool extend) {
     pos = std::clamp<TTextPosition>(pos, 0, document_->TextLength());
     const TTextPosition anchor = extend ? anchor_ : pos;
     const TTextPosition from = std::min(anchor, pos), to = std::max(anchor, pos);
+    movingCaret_ = true;
     document_->SetSelStart(from);
     document_->SetSelLength(to - from);
+    movingCaret_ = false;
     anchor_ = anchor;
+    ScrollToCaret();
 }
 
 void TRichEdit::Paint() {
@@ -315,7 +325,7 @@ void TRichEdit::Paint() {
     }
     // The caret, while the view has the focus.
     if (Focused()) {
-        const TTextPosition caret = document_->CaretPosition();
+        const TTextPosition caret = Caret();
         const int line = document_->LineAtPosition(caret);
         if (line >= topLine_ && line < topLine_ + VisibleLineCount() + 1) {
             int x = text.Left - horzOffset_;
@@ -379,10 +389,7 @@ bool TRichEdit::KeyDown(unsigned short& Key, TShiftState Shift) {
     if (TCustomControl::KeyDown(Key, Shift)) return true;
     const bool extend = Shift.Contains(ssShift);
     const bool ctrl = Shift.Contains(ssCtrl);
-    // The caret is the end of the selection that moves.
-    const TTextPosition selFrom = document_->SelStart();
-    const TTextPosition selTo = selFrom + std::max<TTextPosition>(0, document_->SelLength());
-    const TTextPosition caret = anchor_ == selFrom ? selTo : selFrom;
+    const TTextPosition caret = Caret();
     const int line = document_->LineAtPosition(caret);
     const TTextPosition lineStart = line < LineCount() ? document_->LinePosition(line) : document_->TextLength();
     const TTextPosition column = caret - lineStart;
@@ -427,8 +434,13 @@ void TRichEdit::DoExit() { Invalidate(); }
 
 void TRichEdit::WndProc(TMessage& m) {
     if (m.Msg == WM_MOUSEWHEEL) {
-        const int notches = static_cast<int>(m.WParam) / 120;
-        SetTopLine(topLine_ - notches * kWheelLines);
+        // Fine-grained wheels and touchpads send parts of a notch: they add
+        // up until they make a line.
+        constexpr int deltaPerLine = kWheelNotch / kWheelLines;
+        wheelDelta_ += static_cast<int>(m.WParam);
+        const int lines = wheelDelta_ / deltaPerLine;
+        wheelDelta_ -= lines * deltaPerLine;
+        if (lines != 0) SetTopLine(topLine_ - lines);
         m.Result = 1;
         return;
     }

@@ -87,6 +87,9 @@ private:
     int CharWidth() const;
     void UpdateScrollBar();
     void MoveCaret(TTextPosition pos, bool extend);
+    // The end of the selection that moves with the keyboard or the mouse
+    // (the one away from the anchor); where the caret shows.
+    TTextPosition Caret() const;
     int LineCount() const { return document_->Lines().Count(); }
     int ColumnX(const String& display, int column);
 
@@ -100,6 +103,8 @@ private:
     int horzOffset_ = 0;
     bool selecting_ = false;
     TTextPosition anchor_ = 0;  // the fixed end of a mouse or keyboard selection
+    bool movingCaret_ = false;
+    int wheelDelta_ = 0;        // wheel movement not yet scrolled (part of a line)
 };
 
 void RegisterRichEditClasses();

@@ -96,6 +96,33 @@ TEST_F(RichEditView, WheelScrollsThreeLinesANotch) {
     EXPECT_EQ(edit->TopLine(), 3);
     SimulateMouseWheel(form.get(), edit->Left() + 20, edit->Top() + 20, 240);
     EXPECT_EQ(edit->TopLine(), 0);
+    // A touchpad sends parts of a notch: a line for every third of one.
+    for (int i = 0; i < 8; ++i) SimulateMouseWheel(form.get(), edit->Left() + 20, edit->Top() + 20, -15);
+    EXPECT_EQ(edit->TopLine(), 3);
+    SimulateMouseWheel(form.get(), edit->Left() + 20, edit->Top() + 20, -20);
+    EXPECT_EQ(edit->TopLine(), 3);
+    SimulateMouseWheel(form.get(), edit->Left() + 20, edit->Top() + 20, -20);
+    EXPECT_EQ(edit->TopLine(), 4);
+}
+
+// Extending the selection upwards moves its start: the view follows that
+// end, not the anchor below it.
+TEST_F(RichEditView, ExtendingUpwardsScrollsToTheMovingEnd) {
+    Fill(100);
+    edit->SetTopLine(50);
+    edit->SetSelStart(edit->Document().LinePosition(52));
+    for (int i = 0; i < 10; ++i) SimulateKey(edit, VK_UP, {ssShift});
+    EXPECT_EQ(edit->SelStart(), edit->Document().LinePosition(42));
+    EXPECT_EQ(edit->SelStart() + edit->SelLength(), edit->Document().LinePosition(52));
+    EXPECT_EQ(edit->TopLine(), 42);
+    SimulateKey(edit, VK_HOME, {ssShift, ssCtrl});
+    EXPECT_EQ(edit->SelStart(), 0);
+    EXPECT_EQ(edit->TopLine(), 0);
+    // Back down past the anchor: the selection flips and the view follows its end.
+    for (int i = 0; i < 60; ++i) SimulateKey(edit, VK_DOWN, {ssShift});
+    EXPECT_EQ(edit->SelStart(), edit->Document().LinePosition(52));
+    EXPECT_EQ(edit->SelStart() + edit->SelLength(), edit->Document().LinePosition(60));
+    EXPECT_EQ(edit->TopLine(), 60 - edit->VisibleLineCount() + 1);
 }
 
 // Painting shows the level colours, and the selection only while focused.
