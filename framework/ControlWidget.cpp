@@ -228,6 +228,7 @@ void TControlWidget::moveEvent(QMoveEvent*) {
     if (!control_ || applyingGeometry || !isWindow()) return;
     control_->left_ = x();
     control_->top_ = y();
+    GuardEvent([&] { control_->Perform(WM_MOVE, 0, PointToLParam(x(), y())); });
 }
 
 void TControlWidget::closeEvent(QCloseEvent* event) {
@@ -346,6 +347,12 @@ void SimulateKey(TWinControl* Window, unsigned short Key, TShiftState Shift, cha
     QApplication::sendEvent(Window->Widget(), &press);
     QKeyEvent release(QEvent::KeyRelease, VirtualKeyToQtKey(Key), QtModifiers(Shift), text);
     QApplication::sendEvent(Window->Widget(), &release);
+}
+
+void SimulateWindowMove(TWinControl* Window, int X, int Y) {
+    if (!Window || !Window->Widget() || !Window->Widget()->isWindow()) return;
+    Window->Widget()->move(X, Y);
+    QCoreApplication::sendPostedEvents();
 }
 
 void SimulateMouseWheel(TWinControl* Window, int X, int Y, int Delta) {

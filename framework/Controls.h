@@ -621,6 +621,8 @@ void SimulateMouseUp(TWinControl* Window, TMouseButton Button, int X, int Y, TSh
 void SimulateDoubleClick(TWinControl* Window, TMouseButton Button, int X, int Y);
 void SimulateKey(TWinControl* Window, unsigned short Key, TShiftState Shift = {}, char16_t Char = 0);
 void SimulateMouseWheel(TWinControl* Window, int X, int Y, int Delta);
+// Moves a top-level window to a screen position as the user dragging it would.
+void SimulateWindowMove(TWinControl* Window, int X, int Y);
 
 // Key codes used by the toolkit.
 constexpr unsigned short VK_BACK = 0x08, VK_TAB = 0x09, VK_RETURN = 0x0D, VK_SHIFT = 0x10, VK_CONTROL = 0x11,

@@ -212,14 +212,16 @@ void TCustomForm::PlaceOnScreen() {
 }
 
 void TCustomForm::SnapToScreenEdges() {
-    if (!screenSnap_) return;
-    const TRect area = Screen->WorkAreaRectAt({Left(), Top()});
-    int x = Left(), y = Top();
+    if (!screenSnap_ || !Widget() || windowState_ != wsNormal) return;
+    // The whole window, its frame included, is what meets the edges.
+    const QRect frame = Widget()->frameGeometry();
+    const TRect area = Screen->WorkAreaRectAt({frame.x(), frame.y()});
+    int x = frame.x(), y = frame.y();
     if (std::abs(x - area.Left) <= snapBuffer_) x = area.Left;
     if (std::abs(y - area.Top) <= snapBuffer_) y = area.Top;
-    if (std::abs(x + Width() - area.Right) <= snapBuffer_) x = area.Right - Width();
-    if (std::abs(y + Height() - area.Bottom) <= snapBuffer_) y = area.Bottom - Height();
-    if (x != Left() || y != Top()) SetBounds(x, y, Width(), Height());
+    if (std::abs(x + frame.width() - area.Right) <= snapBuffer_) x = area.Right - frame.width();
+    if (std::abs(y + frame.height() - area.Bottom) <= snapBuffer_) y = area.Bottom - frame.height();
+    if (x != frame.x() || y != frame.y()) SetBounds(x, y, Width(), Height());
 }
 
 void TCustomForm::Show() {
@@ -355,6 +357,9 @@ void TCustomForm::WndProc(TMessage& m) {
                 return;
             }
             break;
+        case WM_MOVE:
+            SnapToScreenEdges();
+            return;
         case WM_SIZE:
             if (m.WParam == 2) windowState_ = wsMaximized;
             else if (m.WParam == 1) windowState_ = wsMinimized;

@@ -24,6 +24,7 @@ inline int LParamY(std::intptr_t l) { return static_cast<std::int16_t>((l >> 16)
 // Window messages. WM_SIZE carries the size kind in WParam (0 restored,
 // 1 minimized, 2 maximized) and width/height in the low/high words of LParam.
 constexpr unsigned WM_NULL = 0x0000;
+constexpr unsigned WM_MOVE = 0x0003;             // a window moved from outside; LParam: its new position
 constexpr unsigned WM_SIZE = 0x0005;
 constexpr unsigned WM_PAINT = 0x000F;            // WParam: TCanvas* to paint on; LParam: const TRect* update area
 constexpr unsigned WM_CLOSE = 0x0010;

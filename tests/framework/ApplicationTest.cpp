@@ -7,6 +7,7 @@
 
 #include "Dialogs.h"
 #include "Forms.h"
+#include "Platform.h"
 #include "SysUtils.h"
 
 namespace {
@@ -25,6 +26,43 @@ TEST(Application, ErrorMessagesGetAFullStopUnlessTheyEndWithOneOrLess) {
         {u"", u""},
     };
     for (const auto& c : cases) EXPECT_EQ(MessageWithFullStop(c.message), c.shown) << StringToUtf8(c.message);
+}
+
+// A window moved to within SnapBuffer pixels of a work-area edge is pulled
+// onto it; further away, or without ScreenSnap, it stays where it was put.
+TEST(Forms, ScreenSnapPullsAMovedWindowOntoANearbyEdge) {
+    TOwned<TForm> form(new TForm(nullptr));
+    form->SetBounds(100, 100, 300, 200);
+    form->Show();
+    ProcessPendingEvents();
+    const TRect area = Screen->WorkAreaRect();
+    struct Case {
+        bool snap;
+        TPoint movedTo;
+        TPoint settled;
+    } cases[] = {
+        {true, {area.Left + 7, area.Top + 10}, {area.Left, area.Top}},
+        {true, {area.Left + 11, area.Top + 40}, {area.Left + 11, area.Top + 40}},
+        {false, {area.Left + 7, area.Top + 10}, {area.Left + 7, area.Top + 10}},
+    };
+    for (const Case& c : cases) {
+        form->SetScreenSnap(c.snap);
+        SimulateWindowMove(form.get(), c.movedTo.X, c.movedTo.Y);
+        ProcessPendingEvents();
+        EXPECT_EQ(Point(form->Left(), form->Top()), c.settled) << c.movedTo.X << "," << c.movedTo.Y;
+    }
+    // Right and bottom: the window's frame meets the edge, so two nearby
+    // places settle on the same one.
+    form->SetScreenSnap(true);
+    const TPoint nearer(area.Right - 300 - 3, area.Bottom - 200 - 3), further(area.Right - 300 - 8, area.Bottom - 200 - 8);
+    SimulateWindowMove(form.get(), further.X, further.Y);
+    ProcessPendingEvents();
+    const TPoint settled(form->Left(), form->Top());
+    EXPECT_NE(settled.X, further.X);
+    EXPECT_NE(settled.Y, further.Y);
+    SimulateWindowMove(form.get(), nearer.X, nearer.Y);
+    ProcessPendingEvents();
+    EXPECT_EQ(Point(form->Left(), form->Top()), settled);
 }
 
 TEST(Application, TitleIsTheProgramNameWithoutDirectoryOrExtension) {
