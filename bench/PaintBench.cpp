@@ -1,5 +1,6 @@
 // Painting kit costs: gradients at the sizes panels and buttons repaint,
-// frames, and the canvas primitives beneath them.
+// frames, and the canvas primitives beneath them; and what a click costs the
+// rich-text view on a long line scrolled sideways.
 //
 //   paint_bench [--benchmark_filter=...]
 
@@ -7,7 +8,9 @@
 
 #include "KvCommon.h"
 #include "KvGrafx.h"
+#include "Forms.h"
 #include "Platform.h"
+#include "RichEdit.h"
 
 namespace {
 
@@ -55,6 +58,24 @@ void BM_SetPixel(benchmark::State& state) {
     for (auto _ : state) target.Canvas().SetPixel(5, 5, clRed);
 }
 BENCHMARK(BM_SetPixel);
+
+// The view maps a click near the end of a line of range(0) characters,
+// scrolled there sideways.
+void BM_ViewPointOnLongLine(benchmark::State& state) {
+    const int length = int(state.range(0));
+    TOwned<TForm> form(new TForm(nullptr));
+    form->SetBounds(0, 0, 1025, 479);
+    auto* view = new TRichEdit(form.get());
+    view->SetParent(form.get());
+    view->SetAlign(alClient);
+    view->Font().SetName(u"Consolas");
+    view->Font().SetHeight(-13);
+    view->Lines()->Add(String(static_cast<size_t>(length), u'x'));
+    view->SetSelStart(length);
+    view->SetSelLength(0);
+    for (auto _ : state) benchmark::DoNotOptimize(view->PositionAt(500, 8));
+}
+BENCHMARK(BM_ViewPointOnLongLine)->Arg(200)->Arg(4000)->Arg(16000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

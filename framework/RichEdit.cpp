@@ -215,17 +215,18 @@ TTextPosition TRichEdit::PositionAt(int X, int Y) {
     std::vector<int> columns;
     const String display = DisplayText(Lines()->Get(line), &columns);
     const int x = X - r.Left + horzOffset_;
-    // The character whose left half holds x, or the end of the line.
-    size_t best = columns.size() - 1;
-    for (size_t i = 0; i + 1 < columns.size(); ++i) {
+    // The first character whose middle lies right of x, or the end of the
+    // line. Middles grow along the line, so a binary search finds it with a
+    // few measurements, however long the line.
+    size_t first = 0, last = columns.size() - 1;
+    while (first < last) {
+        const size_t i = first + (last - first) / 2;
         const int left = ColumnX(display, columns[i]);
         const int right = ColumnX(display, columns[i + 1]);
-        if (x < (left + right) / 2) {
-            best = i;
-            break;
-        }
+        if (x < (left + right) / 2) last = i;
+        else first = i + 1;
     }
-    return document_->LinePosition(line) + static_cast<TTextPosition>(best);
+    return document_->LinePosition(line) + static_cast<TTextPosition>(first);
 }
 
 void TRichEdit::MoveCaret(TTextPosition pos, bool extend) {

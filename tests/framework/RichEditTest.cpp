@@ -73,6 +73,34 @@ TEST_F(RichEditView, MouseDragSelects) {
     EXPECT_EQ(edit->SelLength(), 3);
 }
 
+// A point maps to the character whose left half holds it: after a tab
+// (drawn up to the next stop), and far along a long line scrolled sideways.
+TEST_F(RichEditView, PointsMapToTheCharacterUnderThem) {
+    String longLine;
+    for (int i = 0; i < 6000; ++i) longLine += static_cast<char16_t>(u'a' + i % 26);
+    edit->Lines()->Add(u"ab\tcd");
+    edit->Lines()->Add(longLine);
+    TCanvas measure;
+    measure.Font().Assign(edit->Font());
+    const int textLeft = 3;  // inside the sunken edge
+    const int y0 = 4 + edit->LineHeight() / 2, y1 = y0 + edit->LineHeight();
+    struct Case {
+        int column;  // where the point lies: 1 pixel right of this column's left edge
+        TTextPosition at;
+    };
+    auto check = [&](const String& shown, int y, std::initializer_list<Case> cases) {
+        for (const Case& c : cases) {
+            const int x = textLeft - edit->HorizontalOffset() + measure.TextWidth(shown.substr(0, c.column)) + 1;
+            EXPECT_EQ(edit->PositionAt(x, y), c.at) << "column " << c.column;
+        }
+    };
+    check(u"ab      cd", y0, {{0, 0}, {2, 2}, {7, 3}, {8, 3}, {40, 5}});  // the tab's halves; past the end
+    edit->SetSelStart(edit->Document().LinePosition(1) + 6000);
+    edit->SetSelLength(0);  // scrolls to the end of the long line
+    ASSERT_GT(edit->HorizontalOffset(), 40000);
+    check(longLine, y1, {{5871, 6 + 5871}, {5990, 6 + 5990}, {6000, 6 + 6000}});
+}
+
 TEST_F(RichEditView, SelLengthScrollsTheCaretIntoViewOnceTheBracketCloses) {
     Fill(500);
     EXPECT_EQ(edit->TopLine(), 0);
