@@ -294,13 +294,16 @@ bool TLineStore::LastLineTerminated() const {
     return last == '\n' || last == '\r';
 }
 
-void TLineStore::SetNonAscii(int i, bool on) {
+void TLineStore::CoverEveryLineWithABit() {
     const std::size_t words = static_cast<std::size_t>(Count() + 63) / 64;
-    if (on && nonAscii_.Size() < words) {
-        const std::size_t old = nonAscii_.Size();
-        nonAscii_.Resize(words);
-        std::fill(nonAscii_.Data() + old, nonAscii_.Data() + words, 0);
-    }
+    if (nonAscii_.Size() >= words) return;
+    const std::size_t old = nonAscii_.Size();
+    nonAscii_.Resize(words);
+    std::fill(nonAscii_.Data() + old, nonAscii_.Data() + words, 0);
+}
+
+void TLineStore::SetNonAscii(int i, bool on) {
+    if (on) CoverEveryLineWithABit();
     if (Word(i) >= nonAscii_.Size()) return;
     std::uint64_t& word = nonAscii_[Word(i)];
     const std::uint64_t bit = std::uint64_t{1} << (i & 63);
@@ -348,6 +351,7 @@ void TLineStore::InsertLineEntry(int i, std::uint64_t start, bool ascii) {
         const std::uint64_t previousHigh = starts_.Empty() ? 0 : Start(i - 1) >> 32;
         for (std::uint64_t high = previousHigh; high < start >> 32; ++high) highMarks_.push_back(static_cast<std::uint32_t>(i));
         starts_.PushBack(static_cast<std::uint32_t>(start));
+        if (nonAsciiCount_ > 0) CoverEveryLineWithABit();
     } else {
         // The new line takes the start of the line it pushes down, so marks
         // up to i keep their meaning and later ones move one line on.
@@ -419,7 +423,7 @@ void TLineStore::ReplaceBytes(std::uint64_t at, std::uint64_t removed, std::stri
     if (inserted.size() > removed) text_.Resize(oldSize + inserted.size() - removed);
     char* t = text_.Data();
     std::memmove(t + at + inserted.size(), t + at + removed, tail);
-    std::memcpy(t + at, inserted.data(), inserted.size());
+    if (!inserted.empty()) std::memcpy(t + at, inserted.data(), inserted.size());
     if (inserted.size() < removed) text_.Resize(oldSize - removed + inserted.size());
 }
 

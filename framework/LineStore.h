@@ -101,6 +101,10 @@ private:
     static char SeparatorFor(std::string_view line);
     bool LastLineTerminated() const;
     void SetNonAscii(int i, bool on);
+    // Once any line is not ASCII, every line has a bit (0 while it is
+    // ASCII), so that lookups and the shifts of Insert and Delete stay
+    // within the bits.
+    void CoverEveryLineWithABit();
     void InsertLineEntry(int i, std::uint64_t start, bool ascii);
     void EraseLineEntry(int i);
     // Moves the starts of lines from..Count()-1 by delta bytes.

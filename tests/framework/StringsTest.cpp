@@ -156,6 +156,24 @@ TEST(StringList, LengthAndMidCountUtf16Units) {
     EXPECT_EQ(list.Length(1), 4);
 }
 
+// Many plain lines appended after an accented one (a filter whose first
+// match has an accent), then edits that move every later line.
+TEST(StringList, PlainLinesAfterAnAccentedOneStayEditable) {
+    TStringList list;
+    list.Add(u"first");
+    list.Add(u"t\u00E9o");
+    for (int i = 0; i < 200000; ++i) list.Add(u"plain " + IntToStr(i));
+    list.Delete(0);
+    list.Insert(1, u"\u00E0 inserted");
+    ASSERT_EQ(list.Count(), 200002);
+    EXPECT_EQ(list[0], u"t\u00E9o");
+    EXPECT_EQ(list[1], u"\u00E0 inserted");
+    EXPECT_EQ(list[2], u"plain 0");
+    EXPECT_EQ(list[200001], u"plain 199999");
+    EXPECT_EQ(list.Length(200001), 12);
+    EXPECT_EQ(list.Mid(150001, 6, 6), u"149999");
+}
+
 TEST(StringList, AddFromCopiesLinesOfAnotherList) {
     TStringList source;
     source.SetText(u"one\nt\u00E9o\nthree");
