@@ -413,13 +413,16 @@ bool TRichEdit::KeyDown(unsigned short& Key, TShiftState Shift) {
         case VK_UP: MoveCaret(lineTarget(line - 1), extend); break;
         case VK_DOWN: MoveCaret(lineTarget(line + 1), extend); break;
         case VK_PRIOR:
-            MoveCaret(lineTarget(line - VisibleLineCount()), extend);
-            SetTopLine(topLine_ - VisibleLineCount());
+        case VK_NEXT: {
+            // The view moves by the page the caret moves, so the caret keeps
+            // its row (where the text's ends allow).
+            const int page = Key == VK_NEXT ? VisibleLineCount() : -VisibleLineCount();
+            const int top = topLine_ + page;
+            MoveCaret(lineTarget(line + page), extend);
+            SetTopLine(top);
+            ScrollToCaret();
             break;
-        case VK_NEXT:
-            MoveCaret(lineTarget(line + VisibleLineCount()), extend);
-            SetTopLine(topLine_ + VisibleLineCount());
-            break;
+        }
         case VK_HOME: MoveCaret(ctrl ? 0 : lineStart, extend); break;
         case VK_END:
             MoveCaret(ctrl ? document_->TextLength() : lineStart + (line < LineCount() ? Lines()->Length(line) : 0), extend);

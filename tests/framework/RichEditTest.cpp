@@ -73,6 +73,25 @@ TEST_F(RichEditView, MouseDragSelects) {
     EXPECT_EQ(edit->SelLength(), 3);
 }
 
+// Page Down and Page Up move the caret and the view by a page each: the
+// caret keeps its row on screen and stays in sight.
+TEST_F(RichEditView, PageKeysMoveCaretAndViewTogether) {
+    Fill(100);
+    const int page = edit->VisibleLineCount();
+    edit->SetSelStart(edit->Document().LinePosition(2));
+    auto caretLine = [&] { return edit->Document().LineAtPosition(edit->SelStart() + edit->SelLength()); };
+    SimulateKey(edit, VK_NEXT);
+    EXPECT_EQ(caretLine(), 2 + page);
+    EXPECT_EQ(edit->TopLine(), page);
+    SimulateKey(edit, VK_NEXT, {ssShift});
+    EXPECT_EQ(caretLine(), 2 + 2 * page);
+    EXPECT_EQ(edit->TopLine(), 2 * page);
+    EXPECT_EQ(edit->SelStart(), edit->Document().LinePosition(2 + page));
+    SimulateKey(edit, VK_PRIOR);
+    EXPECT_EQ(edit->SelStart(), edit->Document().LinePosition(2 + page));
+    EXPECT_EQ(edit->TopLine(), page);
+}
+
 // A point maps to the character whose left half holds it: after a tab
 // (drawn up to the next stop), and far along a long line scrolled sideways.
 TEST_F(RichEditView, PointsMapToTheCharacterUnderThem) {
