@@ -119,8 +119,15 @@ std::string StateJson(TForm1& form, bool withLines) {
             form.RichEdit1->LineRuns(i, runs);
             for (size_t r = 0; r < runs.size(); ++r) {
                 if (r) out += ", ";
-                out += "[" + std::to_string(runs[r].Start) + ", " + std::to_string(runs[r].Length) + ", \"" +
-                       ColorHex(runs[r].Color) + "\", " + (runs[r].Style.Contains(fsBold) ? "true" : "false") + "]";
+                out += '[';
+                out += std::to_string(runs[r].Start);
+                out += ", ";
+                out += std::to_string(runs[r].Length);
+                out += ", \"";
+                out += ColorHex(runs[r].Color);
+                out += "\", ";
+                out += runs[r].Style.Contains(fsBold) ? "true" : "false";
+                out += ']';
             }
             out += "]}";
         }
