@@ -1,7 +1,6 @@
 #include "BatchMode.h"
 
 #include <cstdio>
-#include <cstring>
 #include <string_view>
 
 #include "Dialogs.h"

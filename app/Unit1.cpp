@@ -7,7 +7,6 @@
 #include "Resources.h"
 #include "Strings.h"
 #include "SysUtils.h"
-#include "ToolkitTypes.h"
 #include "uLumivarCommons.h"
 
 TForm1* Form1 = nullptr;
