@@ -25,8 +25,6 @@ int FrameWidth(TFrameStyleEx style, int bevelWidth) {
     }
 }
 
-bool PlatformLook() { return UsingSystemStyle(); }
-
 }  // namespace
 
 TKvCustomPanel::TKvCustomPanel(TComponent* AOwner) : TCustomPanel(AOwner) {
@@ -218,7 +216,7 @@ void TKvCustomPanel::Paint() {
 
     TColor frameColor, bdrColor, bdrHighlight, bdrShadow, panelColor, parentColor;
     int frameColorAdjustment;
-    if (PlatformLook() || FVisualStyle == vsClassic) {
+    if (UsingSystemStyle() || FVisualStyle == vsClassic) {
         GetGradientFrameColor(frameColor, frameColorAdjustment);
         parentColor = Parent() ? Parent()->Color() : clBtnFace;
         bdrColor = FBorderColor;
@@ -285,7 +283,7 @@ void TKvCustomPanel::DrawCaption(const TRect& ARect) {
     const unsigned layout = DrawTextWordWrap[FWordWrap ? 1 : 0] | DT_EXPANDTABS | DT_VCENTER | DrawTextAlignments[Alignment()];
     int h;
     const auto panelText = StyleServices().GetElementDetails(sePanelBackground);
-    if (PlatformLook()) {
+    if (UsingSystemStyle()) {
         h = DrawString(canvas, Caption(), textRct, layout | DT_CALCRECT);
     } else {
         canvas.Font().SetColor(StyleElementColor(sePanelBackground, ecTextColor, Font().Color()));
@@ -307,7 +305,7 @@ void TKvCustomPanel::DrawCaption(const TRect& ARect) {
     }
 
     canvas.Brush().SetStyle(bsClear);
-    if (PlatformLook()) {
+    if (UsingSystemStyle()) {
         if (!Enabled()) canvas.Font().SetColor(clGrayText);
         DrawString(canvas, Caption(), r, layout);
     } else {
@@ -353,7 +351,7 @@ void TKvCustomPanel::DrawGrid(const TRect& R) {
 // --- colour, frame controller, dock manager ----------------------------------
 
 void TKvCustomPanel::UpdatePanelColor() {
-    if (PlatformLook()) SetColor(FPanelColor);
+    if (UsingSystemStyle()) SetColor(FPanelColor);
     else SetColor(ActiveStyleSystemColor(clBtnFace));
 }
 
@@ -478,7 +476,7 @@ void TKvCustomPanel::WMThemeChanged(TMessage& Message) {
 
 void TKvCustomPanel::CMColorChanged(TMessage& Message) {
     TCustomPanel::WndProc(Message);
-    if (PlatformLook()) FPanelColor = Color();
+    if (UsingSystemStyle()) FPanelColor = Color();
 }
 
 void TKvCustomPanel::CMStyleChanged(TMessage& Message) {
