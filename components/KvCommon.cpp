@@ -304,6 +304,8 @@ TRect CenterRect(TRect R, int Width, int Height) {
     return Rect(left, top, left + Width, top + Height);
 }
 
+int RoundEven(double Value) { return static_cast<int>(std::nearbyint(Value)); }
+
 int DrawString(TCanvas& Canvas, const String& S, TRect& Bounds, unsigned Flags) {
     return Canvas.DrawText(S, Bounds, Flags);
 }
@@ -312,9 +314,6 @@ int DrawString(TCanvas& Canvas, const String& S, TRect& Bounds, unsigned Flags) 
 // Colour arithmetic
 
 namespace {
-
-// Nearest integer, ties to the even one.
-int RoundEven(double v) { return static_cast<int>(std::nearbyint(v)); }
 
 std::uint8_t ToByte(int v) { return static_cast<std::uint8_t>(v); }
 

@@ -105,6 +105,9 @@ TRect DrawInnerOuterBorders(TCanvas& Canvas, TRect Bounds, TFrameStyleEx BorderO
 
 // A Width x Height rectangle centred in R.
 TRect CenterRect(TRect R, int Width, int Height);
+// The nearest whole number, a half to the even neighbour (2.5 gives 2): the
+// rounding of the colour arithmetic, the bars and the status bar's panes.
+int RoundEven(double Value);
 // Draws S in Bounds with the DT_ flags, or with DT_CALCRECT measures it into
 // Bounds; returns the height of the text.
 int DrawString(TCanvas& Canvas, const String& S, TRect& Bounds, unsigned Flags);

@@ -1,7 +1,5 @@
 #include "KvPanel.h"
 
-#include <cmath>
-
 #include "Forms.h"
 #include "KvGrafx.h"
 #include "ToolkitTypes.h"
@@ -749,8 +747,7 @@ void TKvStatusBar::RescalePanes() {
             TControl* child = Controls(i);
             const float ratio = FLastWidth > 0 ? static_cast<float>(child->Width()) / static_cast<float>(FLastWidth)
                                                : 1.0f / static_cast<float>(count);
-            // Nearest, halves to the even neighbour.
-            const int grow = static_cast<int>(std::nearbyint(static_cast<double>(FDelta) * ratio));
+            const int grow = RoundEven(static_cast<double>(FDelta) * ratio);
             child->SetWidth(child->Width() + grow);
         }
     } catch (...) {

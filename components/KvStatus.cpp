@@ -1,7 +1,6 @@
 #include "KvStatus.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "KvPanel.h"
 #include "ToolkitTypes.h"
@@ -406,9 +405,8 @@ void TKvProgressStatus::SetPartsComplete(TUnsignedLongint Value) {
     if (Value == FPartsComplete) return;
     FPartsComplete = std::min(Value, FTotalParts);
     if (IsLoading() || FTotalParts == 0) return;
-    // Nearest whole percent, halves to the even neighbour.
     const double percent = static_cast<double>(FPartsComplete) / static_cast<double>(FTotalParts) * 100.0;
-    SetPercent(static_cast<std::uint16_t>(std::nearbyint(percent)));
+    SetPercent(static_cast<std::uint16_t>(RoundEven(percent)));
 }
 
 void TKvProgressStatus::SetPercent(std::uint16_t Value) {
