@@ -163,15 +163,15 @@ void TKvCustomPanel::EnableChildControls(bool Enabled) {
     if (!Enabled) {
         FEnabledList.clear();
         for (int i = 0; i < ControlCount(); ++i)
-            FEnabledList.emplace_back(Controls(i)->Enabled() ? u"1" : u"0", Controls(i));
+            FEnabledList.emplace_back(Controls(i), Controls(i)->Enabled());
         for (int i = 0; i < ControlCount(); ++i) Controls(i)->SetEnabled(false);
         return;
     }
     for (int i = 0; i < ControlCount(); ++i) {
         TControl* child = Controls(i);
         const auto it = std::find_if(FEnabledList.begin(), FEnabledList.end(),
-                                     [child](const auto& item) { return item.second == child; });
-        if (it == FEnabledList.end() || it->first == u"1") child->SetEnabled(true);
+                                     [child](const auto& item) { return item.first == child; });
+        if (it == FEnabledList.end() || it->second) child->SetEnabled(true);
     }
 }
 
@@ -407,7 +407,7 @@ void TKvCustomPanel::Notification(TComponent* AComponent, TOperation Operation) 
     if (AComponent == FFrameController) FFrameController = nullptr;
     // A child that left is no longer remembered (its address may come back).
     FEnabledList.erase(std::remove_if(FEnabledList.begin(), FEnabledList.end(),
-                                      [AComponent](const auto& item) { return item.second == AComponent; }),
+                                      [AComponent](const auto& item) { return item.first == AComponent; }),
                        FEnabledList.end());
 }
 

@@ -200,8 +200,8 @@ private:
     int FTextMarginVertical = 0;
     bool FWordWrap = true;
     bool FShowDockClientCaptions = true;
-    // "1" or "0" per child: its enabled state when the panel was disabled.
-    std::vector<std::pair<String, TControl*>> FEnabledList;
+    // Each child with its enabled state when the panel was disabled.
+    std::vector<std::pair<TControl*, bool>> FEnabledList;
     TKvFrameController* FFrameController = nullptr;
     TKvFrameControllerNotifications FFrameControllerNotifications = fccAll;
     std::unique_ptr<TKvPanelDockManager> FDockManager;
