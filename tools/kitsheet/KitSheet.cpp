@@ -19,12 +19,8 @@ constexpr int kSheetWidth = 980;
 constexpr TColor kPaper = clBtnFace;
 constexpr TColor kInk = clWindowText;
 
-const char* const kFrameStyleNames[] = {"fsNone",       "fsFlat",   "fsGroove",  "fsBump",
-                                        "fsLowered",    "fsButtonDown", "fsRaised", "fsButtonUp",
-                                        "fsStatus",     "fsPopup",  "fsFlatBold", "fsFlatRounded"};
-const char* const kDirectionNames[] = {"gdDiagonalUp",   "gdDiagonalDown", "gdHorizontalEnd", "gdHorizontalCenter",
-                                       "gdHorizontalBox", "gdVerticalEnd", "gdVerticalCenter", "gdVerticalBox",
-                                       "gdSquareBox",    "gdBigSquareBox"};
+// An enumeration value's name as stored layouts write it.
+std::string NameOf(const TEnumType& type, int ordinal) { return StringToUtf8(type.Values[ordinal]); }
 
 void Label(TCanvas& c, int x, int y, const std::string& text, bool bold = false) {
     c.Font().SetStyle(bold ? TFontStyles{fsBold} : TFontStyles{});
@@ -60,7 +56,7 @@ void FrameStyles(TCanvas& c, int& y) {
     Label(c, left + 16 * cellW + 14, y, "colour face");
     y += 16;
     for (int style = fsNone; style <= fsFlatRounded; ++style) {
-        Label(c, 10, y + 6, kFrameStyleNames[style]);
+        Label(c, 10, y + 6, NameOf(kFrameStyleExType, style));
         for (unsigned bits = 0; bits < 16; ++bits) {
             const TRect cell = Bounds(left + int(bits) * cellW + 4, y + 2, cellW - 8, cellH - 6);
             c.Brush().SetColor(clWhite);
@@ -160,7 +156,7 @@ void Gradients(TCanvas& c, int& y) {
     for (int d = 0; d < 10; ++d) {
         const int col = d % 5, row = d / 5;
         const int x = 10 + col * 190, top = y + row * 84;
-        Label(c, x, top, kDirectionNames[d]);
+        Label(c, x, top, NameOf(kGradientDirectionType, d));
         PaintGradient(c, Bounds(x, top + 16, 170, 60), TGradientDirection(d), clNavy, clWhite, 1);
     }
     y += 2 * 84;
