@@ -1249,7 +1249,7 @@ void TKvToolbar::SetGradientColorStyle(TKvGradientColorStyle Value) {
 }
 
 void TKvToolbar::SetBiDiMode(TBiDiMode Value) {
-    // The same mode again leaves ParentBiDiMode alone.
+    // The same mode again changes nothing, so there is nothing to lay out.
     if (Value == BiDiMode()) return;
     TKvCustomPanel::SetBiDiMode(Value);
     PositionControls();
