@@ -15,6 +15,14 @@ bool FileExists(const String& fileName) {
     return std::filesystem::is_regular_file(std::filesystem::path(StringToUtf8(fileName)), ec);
 }
 
+String ExpandFileName(const String& fileName) {
+    std::error_code ec;
+    const std::filesystem::path path(StringToUtf8(fileName));
+    std::filesystem::path full = std::filesystem::absolute(path, ec);
+    if (ec) full = path;
+    return Utf8ToString(full.lexically_normal().string());
+}
+
 String ExtractFileName(const String& fileName) {
     const auto slash = fileName.find_last_of(u"/\\");
     return slash == String::npos ? fileName : fileName.substr(slash + 1);

@@ -6,8 +6,8 @@
 // True if a file (not a directory) exists at the path; a symbolic link is
 // followed, and a link whose target is missing counts as missing.
 bool FileExists(const String& fileName);
-// The absolute form of a path (relative to the working directory); defined
-// with the file reading code.
+// The absolute, lexically normalised form of a path (a relative one is
+// taken against the working directory).
 String ExpandFileName(const String& fileName);
 String ExtractFileName(const String& fileName);
 

@@ -9,23 +9,16 @@
 #include <cerrno>
 #include <cstring>
 #include <exception>
-#include <filesystem>
 #include <thread>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
 
-// ---------------------------------------------------------------------------
-// File names and the open error
+#include "SysUtils.h"
 
-String ExpandFileName(const String& fileName) {
-    std::error_code ec;
-    const std::filesystem::path path(StringToUtf8(fileName));
-    std::filesystem::path full = std::filesystem::absolute(path, ec);
-    if (ec) full = path;
-    return Utf8ToString(full.lexically_normal().string());
-}
+// ---------------------------------------------------------------------------
+// The open error
 
 namespace {
 

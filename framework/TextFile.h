@@ -16,8 +16,6 @@ class ETextReadError : public Exception { using Exception::Exception; };
 // Memory ran out while a file was loaded.
 class EOutOfMemory : public Exception { using Exception::Exception; };
 
-// The absolute, lexically normalised form of a file name.
-String ExpandFileName(const String& fileName);
 // "Cannot open file "<full path>". <reason>", the reason being the system's
 // text for errorNumber without trailing blanks, control characters and
 // full stops.
