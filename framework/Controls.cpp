@@ -32,12 +32,6 @@ std::unordered_multimap<const TControl*, TControlCanvas*> gControlCanvases;
 
 bool IsLive(const TControl* c) { return c && gLiveControls.count(c) != 0; }
 
-int MulDivRound(int value, int m, int d) {
-    if (d == 0) return value;
-    const long long p = static_cast<long long>(value) * m;
-    return static_cast<int>(p >= 0 ? (p + d / 2) / d : (p - d / 2) / d);
-}
-
 }  // namespace
 
 void SetExceptionHandler(TExceptionHandler handler) { gExceptionHandler = std::move(handler); }
@@ -547,9 +541,9 @@ void TControl::Resize() {
 }
 
 void TControl::ChangeScale(int M, int D) {
-    if (M == D) return;
-    SetBounds(MulDivRound(left_, M, D), MulDivRound(top_, M, D), MulDivRound(width_, M, D), MulDivRound(height_, M, D));
-    if (!parentFont_) font_->SetHeight(MulDivRound(font_->Height(), M, D));
+    if (M == D || D == 0) return;
+    SetBounds(MulDiv(left_, M, D), MulDiv(top_, M, D), MulDiv(width_, M, D), MulDiv(height_, M, D));
+    if (!parentFont_) font_->SetHeight(MulDiv(font_->Height(), M, D));
 }
 
 void TControl::SetAutoSize(bool Value) {
