@@ -39,14 +39,7 @@ void TRichTextLines::Put(int Index, const String& S) {
 int TRichTextLines::Add(const String& S) {
     // Text after the last break: its breaks end lines, and the text after
     // the last of them is one more line.
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < S.size(); ++i) {
-        if (S[i] != u'\r' && S[i] != u'\n') continue;
-        document_.AddLine(std::u16string_view(S).substr(start, i - start));
-        if (S[i] == u'\r' && i + 1 < S.size() && S[i + 1] == u'\n') ++i;
-        start = i + 1;
-    }
-    document_.AddLine(std::u16string_view(S).substr(start));
+    for (std::u16string_view line : SplitAtLineBreaks(S)) document_.AddLine(line);
     document_.Changed();
     return Count() - 1;
 }
@@ -70,15 +63,7 @@ void TRichTextLines::Insert(int Index, const String& S) {
     }
     const TTextPosition at = document_.LinePosition(Index);
     // One line per break in S, inserted bottom-up at Index.
-    std::vector<std::u16string_view> pieces;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < S.size(); ++i) {
-        if (S[i] != u'\r' && S[i] != u'\n') continue;
-        pieces.push_back(std::u16string_view(S).substr(start, i - start));
-        if (S[i] == u'\r' && i + 1 < S.size() && S[i + 1] == u'\n') ++i;
-        start = i + 1;
-    }
-    pieces.push_back(std::u16string_view(S).substr(start));
+    const std::vector<std::u16string_view> pieces = SplitAtLineBreaks(S);
     std::uint64_t inserted = 0;
     for (auto piece = pieces.rbegin(); piece != pieces.rend(); ++piece) {
         document_.store_.Insert(Index, *piece);

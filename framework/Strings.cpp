@@ -4,6 +4,19 @@
 
 #include "TextFile.h"
 
+std::vector<std::u16string_view> SplitAtLineBreaks(std::u16string_view text) {
+    std::vector<std::u16string_view> pieces;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != u'\r' && text[i] != u'\n') continue;
+        pieces.push_back(text.substr(start, i - start));
+        if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+        start = i + 1;
+    }
+    pieces.push_back(text.substr(start));
+    return pieces;
+}
+
 // ---------------------------------------------------------------------------
 // TStrings
 
@@ -84,14 +97,10 @@ void TStrings::SetText(const String& Value) {
     BeginUpdate();
     try {
         Clear();
-        std::size_t start = 0;
-        for (std::size_t i = 0; i < Value.size(); ++i) {
-            if (Value[i] != u'\r' && Value[i] != u'\n') continue;
-            Add(Value.substr(start, i - start));
-            if (Value[i] == u'\r' && i + 1 < Value.size() && Value[i + 1] == u'\n') ++i;
-            start = i + 1;
-        }
-        if (start < Value.size()) Add(Value.substr(start));
+        std::vector<std::u16string_view> lines = SplitAtLineBreaks(Value);
+        // A final break ends the last line; it starts no further one.
+        if (lines.back().empty()) lines.pop_back();
+        for (std::u16string_view line : lines) Add(String(line));
     } catch (...) {
         EndUpdate();
         throw;

@@ -2,8 +2,16 @@
 // bracket, loading from a file) and TStringList over the compact line store.
 #pragma once
 
+#include <string_view>
+#include <vector>
+
 #include "Classes.h"
 #include "LineStore.h"
+
+// The pieces of a text between its line breaks (CR LF, a lone CR or a lone
+// LF). The text after the last break is the last piece, empty when the text
+// ends with a break; an empty text is one empty piece.
+std::vector<std::u16string_view> SplitAtLineBreaks(std::u16string_view text);
 
 class TStrings : public TPersistent {
 public:
