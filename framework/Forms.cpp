@@ -12,6 +12,7 @@
 
 #include "ControlWidget.h"
 #include "QtBridge.h"
+#include "SysUtils.h"
 
 TApplication* Application = new TApplication(nullptr);
 TScreen* Screen = new TScreen(nullptr);
@@ -73,9 +74,7 @@ void TApplication::ProcessMessages() {
 
 String TApplication::Title() const {
     if (!title_.empty()) return title_;
-    String name = exeName_;
-    const auto slash = name.find_last_of(u"/\\");
-    if (slash != String::npos) name = name.substr(slash + 1);
+    String name = ExtractFileName(exeName_);
     const auto dot = name.find(u'.');
     if (dot != String::npos) name = name.substr(0, dot);
     if (name.size() > 1) name = name.substr(0, 1) + LowerCase(name.substr(1));
