@@ -888,10 +888,14 @@ bool TBitmap::SaveToFile(const String& fileName) const {
 
 std::vector<std::uint8_t> TBitmap::SaveToData() const {
     EndBitmapPainting(const_cast<TBitmap&>(*this));
+    return EncodePng(image_->image);
+}
+
+std::vector<std::uint8_t> EncodePng(const QImage& image) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    image_->image.save(&buffer, "PNG");
+    image.save(&buffer, "PNG");
     return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
 }
 

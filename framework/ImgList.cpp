@@ -1,6 +1,5 @@
 #include "ImgList.h"
 
-#include <QBuffer>
 #include <QImage>
 #include <QPainter>
 
@@ -168,13 +167,7 @@ void TCustomImageList::Change() {
     if (OnChange) OnChange(this);
 }
 
-std::vector<std::uint8_t> TCustomImageList::ImageData() const {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    strip_->image.save(&buffer, "PNG");
-    return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
-}
+std::vector<std::uint8_t> TCustomImageList::ImageData() const { return EncodePng(strip_->image); }
 
 void TCustomImageList::DefineProperties(TFiler* Filer) {
     TComponent::DefineProperties(Filer);

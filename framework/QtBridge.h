@@ -9,7 +9,9 @@
 #include <QRect>
 #include <QString>
 
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "Graphics.h"
 
@@ -60,6 +62,9 @@ struct TPainterDevice : TCanvasDevice {
 struct TBitmap::Image {
     QImage image;
 };
+
+// The image as PNG data (empty for a null image).
+std::vector<std::uint8_t> EncodePng(const QImage& image);
 
 // Begins a drawing operation on a canvas: its painter with the canvas's
 // origin and clip applied, or nil when the canvas cannot draw now.
