@@ -645,14 +645,7 @@ void TCanvas::Draw(int x, int y, const TBitmap& bitmap) {
     if (bitmap.Transparent()) {
         const TColor key = bitmap.TransparentColor() == clDefault ? FromQRgb(img.pixel(0, img.height() - 1))
                                                                   : ColorToRGB(bitmap.TransparentColor());
-        QImage masked = img.convertToFormat(QImage::Format_ARGB32);
-        const QRgb keyRgb = qRgb(GetRValue(key), GetGValue(key), GetBValue(key));
-        for (int yy = 0; yy < masked.height(); ++yy) {
-            auto* line = reinterpret_cast<QRgb*>(masked.scanLine(yy));
-            for (int xx = 0; xx < masked.width(); ++xx)
-                if ((line[xx] & 0xFFFFFF) == (keyRgb & 0xFFFFFF)) line[xx] = 0;
-        }
-        p->drawImage(QPoint(x, y), masked);
+        p->drawImage(QPoint(x, y), WithTransparentColor(img, key));
         return;
     }
     if (CopyPixelsDirect(device_.get(), x, y, img.width(), img.height(), bitmap.Canvas().Device(), 0, 0)) return;
@@ -889,6 +882,17 @@ bool TBitmap::SaveToFile(const String& fileName) const {
 std::vector<std::uint8_t> TBitmap::SaveToData() const {
     EndBitmapPainting(const_cast<TBitmap&>(*this));
     return EncodePng(image_->image);
+}
+
+QImage WithTransparentColor(const QImage& image, TColor key) {
+    QImage masked = image.convertToFormat(QImage::Format_ARGB32);
+    const QRgb keyRgb = qRgb(GetRValue(key), GetGValue(key), GetBValue(key)) & 0xFFFFFF;
+    for (int y = 0; y < masked.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(masked.scanLine(y));
+        for (int x = 0; x < masked.width(); ++x)
+            if ((line[x] & 0xFFFFFF) == keyRgb) line[x] = 0;
+    }
+    return masked;
 }
 
 std::vector<std::uint8_t> EncodePng(const QImage& image) {

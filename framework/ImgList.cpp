@@ -86,14 +86,7 @@ void TCustomImageList::Resize(int Width, int Height) {
 
 int TCustomImageList::AddMasked(const TBitmap& Image, TColor MaskColor) {
     EndBitmapPainting(const_cast<TBitmap&>(Image));
-    QImage picture = Image.ImageData().image.convertToFormat(QImage::Format_ARGB32);
-    const TColor key = ColorToRGB(MaskColor);
-    for (int y = 0; y < picture.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(picture.scanLine(y));
-        for (int x = 0; x < picture.width(); ++x)
-            if (qRed(line[x]) == GetRValue(key) && qGreen(line[x]) == GetGValue(key) && qBlue(line[x]) == GetBValue(key))
-                line[x] = qRgba(0, 0, 0, 0);
-    }
+    const QImage picture = WithTransparentColor(Image.ImageData().image, ColorToRGB(MaskColor));
     const int first = AppendImages(strip_->image, strip_->count, picture, width_, height_);
     if (first >= 0) Change();
     return first;

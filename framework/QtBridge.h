@@ -66,6 +66,10 @@ struct TBitmap::Image {
 // The image as PNG data (empty for a null image).
 std::vector<std::uint8_t> EncodePng(const QImage& image);
 
+// A copy of the image with an alpha channel in which every pixel of the
+// colour key (an RGB value) is fully transparent.
+QImage WithTransparentColor(const QImage& image, TColor key);
+
 // Begins a drawing operation on a canvas: its painter with the canvas's
 // origin and clip applied, or nil when the canvas cannot draw now.
 QPainter* PrepareCanvasPainter(TCanvas& canvas);
