@@ -973,8 +973,6 @@ void TWinControl::MakeTopLevel() {
     gTopLevels.push_back(this);
 }
 
-void TWinControl::SetParent(TWinControl* AParent) { TControl::SetParent(AParent); }
-
 void TWinControl::SetVisible(bool v) {
     TControl::SetVisible(v);
     ApplyWidgetVisibility();

@@ -312,7 +312,6 @@ protected:
     virtual bool CanResize(int& NewWidth, int& NewHeight) { return true; }
     virtual void VisibleChanging() {}
     void FontChanged(TObject* Sender);
-    // Sends a message to every control of the tree below this one.
     friend class TWinControl;
     friend class TControlWidget;
     friend class TControlPainter;
@@ -449,7 +448,6 @@ public:
     void SetDoubleBuffered(bool v) { doubleBuffered_ = v; }
 
     void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
-    void SetParent(TWinControl* AParent) override;
     void SetVisible(bool v) override;
     void SetEnabled(bool v) override;
     bool Showing() const override;

@@ -27,15 +27,6 @@ public:
         return *this;
     }
 
-    // Takes over a block from malloc (or aligned_alloc) of `capacity` elements.
-    static TPodArray Adopt(T* data, std::size_t size, std::size_t capacity) {
-        TPodArray a;
-        a.data_ = data;
-        a.size_ = size;
-        a.capacity_ = capacity;
-        return a;
-    }
-
     void Swap(TPodArray& other) noexcept {
         std::swap(data_, other.data_);
         std::swap(size_, other.size_);
