@@ -3,9 +3,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QPainter>
-#include <QPointer>
 #include <QTimer>
-#include <QWindow>
 
 #include <algorithm>
 #include <cstdio>

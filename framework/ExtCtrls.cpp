@@ -2,7 +2,7 @@
 
 #include <QTimer>
 
-#include "ControlWidget.h"
+#include "Controls.h"
 
 struct TTimer::Impl {
     QTimer timer;

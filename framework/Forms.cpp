@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QFileInfo>
 #include <QMessageBox>
 #include <QScreen>
 #include <QWindow>

@@ -9,7 +9,6 @@
 #include "QtBridge.h"
 #include "Streaming.h"
 #include "SysUtils.h"
-#include "ToolkitTypes.h"
 
 namespace {
 

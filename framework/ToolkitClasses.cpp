@@ -1,5 +1,4 @@
 // Published properties of the toolkit's own classes.
-#include "Dialogs.h"
 #include "Forms.h"
 #include "StdCtrls.h"
 #include "ToolkitTypes.h"
