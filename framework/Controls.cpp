@@ -746,10 +746,7 @@ void TWinControl::InsertControl(TControl* AControl) {
             win->widget_->raise();
             win->ApplyWidgetVisibility();
         }
-        if (!win->wndCreated_) {
-            win->wndCreated_ = true;
-            win->CreateWnd();
-        }
+        win->HandleNeeded();
     } else {
         controls_.erase(std::remove(controls_.begin(), controls_.end(), AControl), controls_.end());
         controls_.push_back(AControl);
