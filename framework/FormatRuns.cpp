@@ -61,7 +61,6 @@ bool PutEntry(TFormatRuns::TBlock& block, std::uint64_t delta, TFormatIndex form
     return true;
 }
 
-
 }  // namespace
 
 // Writes boundaries into fresh blocks, dropping those that repeat the

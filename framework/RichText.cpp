@@ -115,15 +115,12 @@ void TRichTextLines::SetUpdateState(bool Updating) { document_.UpdateStateChange
 
 TColor TTextAttributes::Color() const { return document_.Format(document_.FormatAt(document_.SelStart())).Color; }
 
-
 TFontStyles TTextAttributes::Style() const { return document_.Format(document_.FormatAt(document_.SelStart())).Style; }
-
 
 // ---------------------------------------------------------------------------
 // TRichTextDocument
 
 TRichTextDocument::TRichTextDocument() : lines_(*this), attributes_(*this) {}
-
 
 TTextPosition TRichTextDocument::LinePosition(int Line) const {
     return static_cast<TTextPosition>(store_.UnitsBefore(Line)) + Line;
@@ -132,8 +129,6 @@ TTextPosition TRichTextDocument::LinePosition(int Line) const {
 int TRichTextDocument::LineAtPosition(TTextPosition Pos) const {
     return store_.LineAtPosition(static_cast<std::uint64_t>(std::max<TTextPosition>(Pos, 0)));
 }
-
-
 
 void TRichTextDocument::SelectAll() {
     selStart_ = 0;
@@ -172,8 +167,6 @@ void TRichTextDocument::LineRuns(int Line, std::vector<TLineRun>& Runs) const {
     for (const TFormatRun& run : runs)
         Runs.push_back(TLineRun{static_cast<int>(run.Start - start), static_cast<int>(run.Length), run.Format});
 }
-
-
 
 void TRichTextDocument::TextReplaced() {
     runs_.Clear();

@@ -385,7 +385,6 @@ private:
     TClassInfo& info_;
 };
 
-
 // Registers the toolkit's own classes (controls, fonts, forms …); safe to
 // call more than once.
 void RegisterToolkitClasses();
