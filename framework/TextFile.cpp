@@ -452,16 +452,12 @@ struct TSplitScanner::Part {
 
 TSplitScanner::TSplitScanner(const char* text, std::size_t begin, std::size_t split, std::size_t end)
     : text_(text), begin_(begin), split_(std::clamp(split, begin, end)), end_(end) {
-    for (int i = 0; i < 2; ++i) {
-        parts_[i] = new Part{reinterpret_cast<const unsigned char*>(text), i == 0 ? split_ : end_, end_, {}};
-    }
+    for (int i = 0; i < 2; ++i)
+        parts_[i].reset(new Part{reinterpret_cast<const unsigned char*>(text), i == 0 ? split_ : end_, end_, {}});
     parts_[0]->RecordStart(begin_);
 }
 
-TSplitScanner::~TSplitScanner() {
-    delete parts_[0];
-    delete parts_[1];
-}
+TSplitScanner::~TSplitScanner() = default;
 
 void TSplitScanner::Scan(int part, std::size_t from, std::size_t to) {
     // The first part begins at the text's start, which may lie after a byte-order mark.

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -110,5 +111,5 @@ private:
     struct Part;
     const char* text_;
     std::size_t begin_, split_, end_;
-    Part* parts_[2];
+    std::unique_ptr<Part> parts_[2];
 };
