@@ -79,8 +79,6 @@ bool AnyPaintPending() {
     return false;
 }
 
-TCustomForm* GetParentForm(TControl* Control);  // defined in Forms.cpp
-
 // Changes the control under the pointer, telling the old and the new one.
 void SetMouseControl(TControl* control) {
     TControl* old = MouseControl();

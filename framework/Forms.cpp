@@ -167,13 +167,7 @@ TCustomForm::TCustomForm(TComponent* AOwner) : TCustomControl(AOwner) {
 TCustomForm::~TCustomForm() { ForgetHandlerNames(this); }
 
 void TCustomForm::BeforeDestruction() {
-    if (!IsDestroying() && OnDestroy) {
-        try {
-            OnDestroy(this);
-        } catch (const std::exception& e) {
-            HandleEventException(e);
-        }
-    }
+    if (!IsDestroying() && OnDestroy) GuardEvent([this] { OnDestroy(this); });
     TCustomControl::BeforeDestruction();
 }
 
