@@ -190,12 +190,12 @@ void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
     if (!CanResize(AWidth, AHeight)) return;
     const int oldWidth = width_, oldHeight = height_;
     const bool visibleOnParent = parent_ && visible_;
-    if (visibleOnParent) InvalidateControl(true, false);
+    if (visibleOnParent) InvalidateControl(true);
     left_ = ALeft;
     top_ = ATop;
     width_ = AWidth;
     height_ = AHeight;
-    if (visibleOnParent) InvalidateControl(true, false);
+    if (visibleOnParent) InvalidateControl(true);
     Perform(WM_WINDOWPOSCHANGED, oldWidth, oldHeight);
     BoundsChanged(oldWidth, oldHeight);
     if (oldWidth != width_ || oldHeight != height_) Resize();
@@ -332,12 +332,12 @@ void TControl::SetCursor(TCursor v) {
     Perform(CM_CURSORCHANGED);
 }
 
-void TControl::InvalidateControl(bool isVisible, bool isOpaque) {
+void TControl::InvalidateControl(bool isVisible) {
     if (!parent_ || !isVisible) return;
     parent_->InvalidateRect(BoundsRect());
 }
 
-void TControl::Invalidate() { InvalidateControl(visible_ || IsDesigning(), ControlStyle().Contains(csOpaque)); }
+void TControl::Invalidate() { InvalidateControl(visible_ || IsDesigning()); }
 
 void TControl::Repaint() {
     if (!parent_ || !(visible_ || IsDesigning()) || !parent_->Widget()) return;
@@ -404,7 +404,7 @@ void TControl::WndProc(TMessage& m) {
             Invalidate();
             return;
         case CM_VISIBLECHANGED:
-            InvalidateControl(true, false);
+            InvalidateControl(true);
             return;
         case CM_PARENTCOLORCHANGED:
             if (parentColor_ && parent_) {
@@ -772,7 +772,7 @@ void TWinControl::RemoveControl(TControl* AControl) {
             win->widget_->setParent(nullptr);
         }
     } else {
-        AControl->InvalidateControl(AControl->Visible(), false);
+        AControl->InvalidateControl(AControl->Visible());
         controls_.erase(std::remove(controls_.begin(), controls_.end(), AControl), controls_.end());
     }
     AControl->parent_ = nullptr;

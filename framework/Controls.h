@@ -316,8 +316,9 @@ protected:
     friend class TControlWidget;
     friend class TControlPainter;
 
-    // Invalidates the part of the parent that the control covers.
-    void InvalidateControl(bool isVisible, bool isOpaque);
+    // Invalidates the part of the parent that the control covers; nothing
+    // when isVisible is false.
+    void InvalidateControl(bool isVisible);
 
 private:
     void HandleMouseMessage(TMessage& m);
