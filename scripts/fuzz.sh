@@ -35,6 +35,7 @@ status=0
 
 findings="$LUMIVAR_BUILD/findings/$TARGET"
 mkdir -p "$findings"
+new_inputs="$(ls "$work/findings")"
 cp -R "$work/findings/." "$findings/"
 cp "$work/log" "$findings/last-run.log"
 
@@ -44,8 +45,9 @@ echo "Runs:     $(sed -n 's/^stat::number_of_executed_units: *//p' "$work/log")"
 echo "Coverage: $(echo "$last" | grep -oE 'cov: [0-9]+ ft: [0-9]+' || echo '?') (edges, features)"
 echo "Corpus:   $(ls "$CORPORA/$TARGET" | wc -l) seeds grew to $(ls "$work/corpus" | wc -l) inputs"
 if [ "$status" -ne 0 ]; then
-  echo "Finding:  the target failed (exit $status); its input and the log are in $findings/"
-  grep -E 'ERROR:|fuzz check failed|runtime error|deadly signal|Test unit written' "$work/log" | head -n 5 | sed 's/^/          /'
+  echo "Finding:  the target failed (exit $status); log: $findings/last-run.log"
+  grep -E 'ERROR:|fuzz check failed|runtime error' "$work/log" | head -n 3 | sed 's/^/          /'
+  for input in $new_inputs; do echo "Input:    $findings/$input"; done
 else
   echo "Findings: none"
 fi
