@@ -9,7 +9,7 @@ set -euo pipefail
 
 LUMIVAR_ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 CORPORA="$LUMIVAR_ROOT/tests/fuzz/corpus"
-if [ $# -ne 2 ] || [ ! -d "$CORPORA/${1:-.}" ] || [ "$1" = . ] || ! [[ "$2" =~ ^[0-9]+$ ]]; then
+if [ $# -ne 2 ] || ! [[ "$1" =~ ^[a-z_]+$ && -d "$CORPORA/$1" && "$2" =~ ^[0-9]+$ ]]; then
   echo "usage: $0 TARGET SECONDS, TARGET one of: $(ls "$CORPORA" | tr '\n' ' ')" >&2
   exit 1
 fi
@@ -18,7 +18,7 @@ SECONDS_TO_RUN="$2"
 
 LUMIVAR_BUILD="$LUMIVAR_ROOT/build-fuzz"
 LUMIVAR_BUILD_TYPE=RelWithDebInfo
-LUMIVAR_CMAKE_ARGS=(-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DLUMIVAR_FUZZ=ON)
+LUMIVAR_CMAKE_ARGS=(-DCMAKE_CXX_COMPILER=clang++ -DLUMIVAR_FUZZ=ON)
 LUMIVAR_BUILD_TARGETS=("fuzz_$TARGET")
 LUMIVAR_WITH_FUZZ=1
 source "$LUMIVAR_ROOT/scripts/setup.sh"
