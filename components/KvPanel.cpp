@@ -555,7 +555,7 @@ void TKvStatusBar::SetSimpleCaption(const String& Value) {
 }
 
 void TKvStatusBar::SetSimpleFrameStyle(TFrameStyleEx Value) {
-    if (ChangeValue(FSimpleFrameStyle, Value)) Invalidate();
+    if (ChangeValue(FSimpleFrameStyle, TFrameStyle(Value))) Invalidate();
 }
 
 void TKvStatusBar::SetSimpleStatus(bool Value) {

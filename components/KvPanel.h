@@ -229,7 +229,7 @@ public:
     virtual void SetShowSizeGrip(bool Value);
     const String& SimpleCaption() const { return FSimpleCaption; }
     virtual void SetSimpleCaption(const String& Value);
-    TFrameStyleEx SimpleFrameStyle() const { return FSimpleFrameStyle; }
+    TFrameStyle SimpleFrameStyle() const { return FSimpleFrameStyle; }
     virtual void SetSimpleFrameStyle(TFrameStyleEx Value);
     bool SimpleStatus() const { return FSimpleStatus; }
     virtual void SetSimpleStatus(bool Value);
@@ -269,7 +269,7 @@ private:
     std::unique_ptr<TControlCanvas> FSizeGripCanvas;
     bool FSimpleStatus = false;
     String FSimpleCaption;
-    TFrameStyleEx FSimpleFrameStyle = fsFlat;
+    TFrameStyle FSimpleFrameStyle = fsFlat;
     bool FSizeGripValid = false;
     bool FShowSizeGrip = true;
     bool FAutoScalePanes = false;
