@@ -918,7 +918,10 @@ void TKvToolbarControlList::ReadControl(TReader& Reader) { FTempControlList->Add
 
 void TKvToolbarControlList::WriteControls(TWriter& Writer) {
     Writer.WriteListBegin();
-    for (int i = 0; i < Count(); ++i) WriteControl(i, Writer);
+    // An entry that only carries a name (AddControlName) has no control to
+    // name: it is skipped here as it is in the layout.
+    for (int i = 0; i < Count(); ++i)
+        if (Items(i)->FControl) WriteControl(i, Writer);
     Writer.WriteListEnd();
 }
 

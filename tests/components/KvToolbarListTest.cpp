@@ -243,6 +243,25 @@ TEST(KvToolbarControlList, ADestroyedControlLeavesTheListAndTheRestCloseUp) {
     EXPECT_EQ(dynamic_cast<TControl*>(form->FindComponent(u"KvSpacer1"))->Left(), 29);
 }
 
+TEST(KvToolbarControlList, AnEntryWithoutAControlIsNeitherLaidOutNorWritten) {
+    auto form = ReadHost(kMainToolbar);
+    TKvToolbar& toolbar = ToolbarOf(*form);
+    TKvToolbarControlList& list = toolbar.ToolbarControls();
+    list.AddControlName(u"Ghost");  // a name only, as in a pending list
+    list.Move(list.Count() - 1, 1);
+    toolbar.Realign();
+
+    const std::string text = WriteComponentToText(form.get());
+    EXPECT_EQ(StoredNames(text), kStoredOrder);
+    TWriter writer;
+    writer.WriteRootComponent(form.get());
+    const std::vector<std::uint8_t> names = IdentListBytes(kStoredOrder);
+    EXPECT_EQ(BytesAfter(writer.Data(), "ToolbarControls", names.size()), names);
+
+    auto again = ReadHost(text);
+    EXPECT_EQ(ListedNames(ToolbarOf(*again)), kStoredOrder);
+}
+
 // --- spacer ------------------------------------------------------------------
 
 constexpr TColor kBack = clRed;
