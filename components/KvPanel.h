@@ -474,7 +474,10 @@ public:
     virtual void SetCustomizeCaptions(TKvCustomizeCaptions& Value);
     TKvRegIniFile* RegIniFile() const { return FRegIniFile; }
     virtual void SetRegIniFile(TKvRegIniFile* Value);
-    TKvToolbarControlList& ToolbarControls() { return *FToolbarControls; }
+    // The controls in layout order. The list is made on first use, through
+    // CreateToolbarControlList: called from the constructor, that factory
+    // would never reach a descendant's override.
+    TKvToolbarControlList& ToolbarControls();
 
     // The overflow button of a toolbar that does not wrap: whether the last
     // layout asked for it, and the button once one exists.
@@ -564,7 +567,10 @@ private:
     bool FShowToolbarPopupButton = false;
     std::unique_ptr<TKvCustomizeCaptions> FCustomizeCaptions;
     TKvRegIniFile* FRegIniFile = nullptr;
-    std::unique_ptr<TKvToolbarControlList> FToolbarControls;
+    std::unique_ptr<TKvToolbarControlList> FToolbarControls;  // made on first use
+    // The toolbar's own constructor has run: from then on a layout may make
+    // the list, through the factory of the class being constructed or used.
+    bool FConstructed = false;
     int FMargin = 0;
     int FTopMargin = 0;
     int FCalculatedRowHeight = 0;

@@ -262,6 +262,42 @@ TEST(KvToolbarControlList, AnEntryWithoutAControlIsNeitherLaidOutNorWritten) {
     EXPECT_EQ(ListedNames(ToolbarOf(*again)), kStoredOrder);
 }
 
+// A toolbar class that supplies a list of its own.
+class TOwnList : public TKvToolbarControlList {
+public:
+    using TKvToolbarControlList::TKvToolbarControlList;
+};
+
+class TOwnListToolbar : public TKvToolbar {
+public:
+    LV_CLASS_NAME(TOwnListToolbar)
+    using TKvToolbar::TKvToolbar;
+
+protected:
+    TKvToolbarControlList* CreateToolbarControlList() override { return new TOwnList(this); }
+};
+
+TEST(KvToolbarControlList, ADescendantsFactorySuppliesTheList) {
+    RegisterKvButtonClasses();
+    TClassBuilder<TOwnListToolbar>(u"TOwnListToolbar", u"TKvToolbar");
+
+    auto host = MakeOwned<TForm>(nullptr);
+    auto* made = new TOwnListToolbar(host.get());
+    made->SetParent(host.get());
+    auto* button = new TKvToolButton(host.get());
+    button->SetParent(made);
+    ASSERT_NE(dynamic_cast<TOwnList*>(&made->ToolbarControls()), nullptr);
+    EXPECT_EQ(made->ToolbarControls().IndexOf(button), 0);
+
+    std::string layout(kMainToolbar);
+    layout.replace(layout.find("TKvToolbar\n"), 10, "TOwnListToolbar");
+    auto form = ReadHost(layout);
+    TKvToolbar& read = ToolbarOf(*form);
+    EXPECT_NE(dynamic_cast<TOwnList*>(&read.ToolbarControls()), nullptr);
+    EXPECT_EQ(ListedNames(read), kStoredOrder);
+    EXPECT_EQ(StoredNames(WriteComponentToText(form.get())), kStoredOrder);
+}
+
 // --- spacer ------------------------------------------------------------------
 
 constexpr TColor kBack = clRed;
