@@ -720,6 +720,7 @@ const TEnumType kFrameStyleExType{u"TFrameStyleEx",
                                   {u"fsNone", u"fsFlat", u"fsGroove", u"fsBump", u"fsLowered", u"fsButtonDown",
                                    u"fsRaised", u"fsButtonUp", u"fsStatus", u"fsPopup", u"fsFlatBold",
                                    u"fsFlatRounded"}};
+
 void RaiseFrameStyleRangeError(TFrameStyleEx Value) {
     const auto ord = static_cast<size_t>(Value);
     const String name = ord < kFrameStyleExType.Values.size() ? kFrameStyleExType.Values[ord] : IntToStr(Value);

@@ -54,6 +54,7 @@ public:
 private:
     TFrameStyleEx value_;
 };
+
 // The styles that take two pixels from each framed side.
 inline constexpr Set<TFrameStyleEx> fsDoubleBorders{fsGroove,     fsBump,   fsLowered,  fsButtonDown,
                                                     fsRaised,     fsButtonUp, fsFlatBold, fsFlatRounded};

@@ -568,8 +568,8 @@ private:
     std::unique_ptr<TKvCustomizeCaptions> FCustomizeCaptions;
     TKvRegIniFile* FRegIniFile = nullptr;
     std::unique_ptr<TKvToolbarControlList> FToolbarControls;  // made on first use
-    // The toolbar's own constructor has run: from then on a layout may make
-    // the list, through the factory of the class being constructed or used.
+    // Set at the end of the toolbar's own constructor. Layout waits until
+    // then, so that the list is made by the most derived class's factory.
     bool FConstructed = false;
     int FMargin = 0;
     int FTopMargin = 0;

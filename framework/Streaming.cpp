@@ -836,7 +836,8 @@ private:
         while (!Peek('}')) {
             if (pos_ >= text_.size()) Fail("unterminated binary value");
             const char c = text_[pos_];
-            if (!std::isxdigit(static_cast<unsigned char>(c))) Fail(std::string("invalid digit '") + c + "' in binary value");
+            if (!std::isxdigit(static_cast<unsigned char>(c)))
+                Fail(std::string("invalid digit '") + c + "' in binary value");
             digits += c;
             ++pos_;
         }

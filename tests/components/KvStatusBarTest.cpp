@@ -417,7 +417,8 @@ TEST(KvStatusBar, FrameStylePropertiesRefuseTheRoundedStyleAndTheLayoutStaysWrit
         std::function<TFrameStyleEx()> get;
     };
     const Case cases[] = {
-        {"pane FrameStyle", [&](TFrameStyleEx v) { pane->SetFrameStyle(v); }, [&] { return TFrameStyleEx(pane->FrameStyle()); }},
+        {"pane FrameStyle", [&](TFrameStyleEx v) { pane->SetFrameStyle(v); },
+         [&] { return TFrameStyleEx(pane->FrameStyle()); }},
         {"bar SimpleFrameStyle", [&](TFrameStyleEx v) { b.bar->SetSimpleFrameStyle(v); },
          [&] { return TFrameStyleEx(b.bar->SimpleFrameStyle()); }},
         {"frame controller FrameStyle", [&](TFrameStyleEx v) { controller->SetFrameStyle(v); },

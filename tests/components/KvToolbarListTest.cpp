@@ -250,6 +250,7 @@ TEST(KvToolbarControlList, AnEntryWithoutAControlIsNeitherLaidOutNorWritten) {
     list.AddControlName(u"Ghost");  // a name only, as in a pending list
     list.Move(list.Count() - 1, 1);
     toolbar.Realign();
+    EXPECT_EQ(dynamic_cast<TControl*>(form->FindComponent(u"BtnOpen"))->Left(), 29);  // the name takes no place
 
     const std::string text = WriteComponentToText(form.get());
     EXPECT_EQ(StoredNames(text), kStoredOrder);
