@@ -720,6 +720,13 @@ const TEnumType kFrameStyleExType{u"TFrameStyleEx",
                                   {u"fsNone", u"fsFlat", u"fsGroove", u"fsBump", u"fsLowered", u"fsButtonDown",
                                    u"fsRaised", u"fsButtonUp", u"fsStatus", u"fsPopup", u"fsFlatBold",
                                    u"fsFlatRounded"}};
+
+void RaiseFrameStyleRangeError(TFrameStyleEx Value) {
+    const auto ord = static_cast<size_t>(Value);
+    const String name = ord < kFrameStyleExType.Values.size() ? kFrameStyleExType.Values[ord] : IntToStr(Value);
+    throw ERangeError(name + u" is not a TFrameStyle");
+}
+
 const TEnumType kSideType{u"TSide", {u"sdLeft", u"sdTop", u"sdRight", u"sdBottom"}};
 const TEnumType kAlignmentVerticalType{u"TAlignmentVertical", {u"avTop", u"avCenter", u"avBottom"}};
 const TEnumType kOrientationType{u"TOrientation", {u"orHorizontal", u"orVertical"}};

@@ -35,10 +35,26 @@ enum TFrameStyleEx {
     fsFlatBold,
     fsFlatRounded,
 };
-// The styles fsNone..fsFlatBold; properties of this type never hold fsFlatRounded.
-using TFrameStyle = TFrameStyleEx;
 inline constexpr TFrameStyleEx HighFrameStyle = fsFlatBold;
 inline constexpr int FrameStyleCount = HighFrameStyle + 1;
+
+[[noreturn]] void RaiseFrameStyleRangeError(TFrameStyleEx Value);
+
+// The subrange fsNone..fsFlatBold of TFrameStyleEx. A value outside it
+// (fsFlatRounded) raises ERangeError when it is converted, so a field or
+// property of this type never holds it: the writer of such a property keeps
+// its old value, and a stored layout always finds the value's name.
+class TFrameStyle {
+public:
+    constexpr TFrameStyle(TFrameStyleEx Value) : value_(Value) {
+        if (Value > HighFrameStyle) RaiseFrameStyleRangeError(Value);
+    }
+    constexpr operator TFrameStyleEx() const { return value_; }
+
+private:
+    TFrameStyleEx value_;
+};
+
 // The styles that take two pixels from each framed side.
 inline constexpr Set<TFrameStyleEx> fsDoubleBorders{fsGroove,     fsBump,   fsLowered,  fsButtonDown,
                                                     fsRaised,     fsButtonUp, fsFlatBold, fsFlatRounded};

@@ -555,7 +555,7 @@ void TKvStatusBar::SetSimpleCaption(const String& Value) {
 }
 
 void TKvStatusBar::SetSimpleFrameStyle(TFrameStyleEx Value) {
-    if (ChangeValue(FSimpleFrameStyle, Value)) Invalidate();
+    if (ChangeValue(FSimpleFrameStyle, TFrameStyle(Value))) Invalidate();
 }
 
 void TKvStatusBar::SetSimpleStatus(bool Value) {
@@ -918,7 +918,10 @@ void TKvToolbarControlList::ReadControl(TReader& Reader) { FTempControlList->Add
 
 void TKvToolbarControlList::WriteControls(TWriter& Writer) {
     Writer.WriteListBegin();
-    for (int i = 0; i < Count(); ++i) WriteControl(i, Writer);
+    // An entry that only carries a name (AddControlName) has no control to
+    // name: it is skipped here as it is in the layout.
+    for (int i = 0; i < Count(); ++i)
+        if (Items(i)->FControl) WriteControl(i, Writer);
     Writer.WriteListEnd();
 }
 
@@ -1043,7 +1046,6 @@ TKvToolbar::TKvToolbar(TComponent* AOwner) : TKvCustomPanel(AOwner) {
     SetWidth(32);
     SetShowDockClientCaptions(false);
     SetFullRepaint(false);
-    FToolbarControls.reset(CreateToolbarControlList());
     FRowHeight = 25;
     FMargin = 4;
     FTopMargin = 2;
@@ -1063,11 +1065,17 @@ TKvToolbar::TKvToolbar(TComponent* AOwner) : TKvCustomPanel(AOwner) {
     FDisabledImagesChangeLink->OnChange = [this](TObject* sender) { DisabledImagesChange(sender); };
     FTextOptions = ttoNoTextLabels;
     FCustomizeCaptions = std::make_unique<TKvCustomizeCaptions>();
+    FConstructed = true;
 }
 
 TKvToolbar::~TKvToolbar() = default;
 
 TKvToolbarControlList* TKvToolbar::CreateToolbarControlList() { return new TKvToolbarControlList(this); }
+
+TKvToolbarControlList& TKvToolbar::ToolbarControls() {
+    if (!FToolbarControls) FToolbarControls.reset(CreateToolbarControlList());
+    return *FToolbarControls;
+}
 
 // --- toolbar: property writers ------------------------------------------------------
 
@@ -1291,8 +1299,8 @@ void TKvToolbar::AdjustStyle(TAlign Value) {
 int TKvToolbar::CalculateRowHeight(int Row) { return FRowHeight; }
 
 void TKvToolbar::PositionControls() {
-    // The constructor's own size changes come before the list exists.
-    if (!FToolbarControls) return;
+    // The constructor's own size changes come before any layout.
+    if (!FConstructed) return;
     if (FOrientation == orHorizontal) PositionHorizontally();
     else PositionVertically();
 }
@@ -1307,13 +1315,14 @@ bool TakesPlace(const TControl* control, bool designing) {
 }  // namespace
 
 void TKvToolbar::PositionHorizontally() {
-    const int n = FToolbarControls->Count();
+    TKvToolbarControlList& list = ToolbarControls();
+    const int n = list.Count();
     const int w = Width();
     if (!FWrapControls && n > 0) {
         // The last visible control decides, at its place from the last layout.
         TControl* last = nullptr;
         for (int i = n - 1; i >= 0 && !last; --i) {
-            TControl* c = FToolbarControls->Items(i)->Control();
+            TControl* c = list.Items(i)->Control();
             if (c && c->Visible()) last = c;
         }
         SetShowToolbarPopupButton(last && !AutoSize() && w - FMargin < last->Left() + last->Width());
@@ -1321,7 +1330,7 @@ void TKvToolbar::PositionHorizontally() {
     int xOffset = FMargin, maxWidth = 0, row = 1;
     FCalculatedRowHeight = CalculateRowHeight(1);
     for (int index = 0; index < n; ++index) {
-        TControl* c = FToolbarControls->Items(index)->Control();
+        TControl* c = list.Items(index)->Control();
         if (!TakesPlace(c, IsDesigning())) continue;
         if (index > 0 && FWrapControls && w - FMargin < xOffset + c->Width()) {
             xOffset = FMargin;
@@ -1335,12 +1344,13 @@ void TKvToolbar::PositionHorizontally() {
 }
 
 void TKvToolbar::PositionVertically() {
-    const int n = FToolbarControls->Count();
+    TKvToolbarControlList& list = ToolbarControls();
+    const int n = list.Count();
     const int h = Height();
     int yOffset = FMargin, maxHeight = 0, col = 1;
     FCalculatedRowHeight = CalculateRowHeight(1);
     for (int index = 0; index < n; ++index) {
-        TControl* c = FToolbarControls->Items(index)->Control();
+        TControl* c = list.Items(index)->Control();
         if (!TakesPlace(c, IsDesigning())) continue;
         if (index > 0 && FWrapControls && h - FMargin < yOffset + c->Height()) {
             yOffset = FMargin;
@@ -1354,7 +1364,7 @@ void TKvToolbar::PositionVertically() {
 }
 
 void TKvToolbar::PositionControl(int Index, int Row, int& Offset) {
-    TControl* c = FToolbarControls->Items(Index)->Control();
+    TControl* c = ToolbarControls().Items(Index)->Control();
     if (!c || c->IsDestroying()) return;
     const bool margins = c->AlignWithMargins();
     if (FOrientation == orHorizontal) {
@@ -1402,9 +1412,9 @@ void TKvToolbar::ResizeParent() {
 }
 
 void TKvToolbar::AlignControls(TControl* AControl, TRect& Rect) {
-    if (!IsLoading() && FToolbarControls) {
+    if (!IsLoading() && FConstructed) {
         if (AControl && AControl->Parent() == this && AControl != FToolbarPopupButton)
-            FToolbarControls->AddControl(AControl);
+            ToolbarControls().AddControl(AControl);
         PositionControls();
     }
     AlignToolbarPopupButton();
@@ -1474,13 +1484,13 @@ void TKvToolbar::TileBackground() {
 void TKvToolbar::DefineProperties(TFiler* Filer) {
     TKvCustomPanel::DefineProperties(Filer);
     Filer->DefineProperty(
-        u"ToolbarControls", [this](TReader& r) { FToolbarControls->ReadControls(r); },
-        [this](TWriter& w) { FToolbarControls->WriteControls(w); }, FToolbarControls->Count() > 0);
+        u"ToolbarControls", [this](TReader& r) { ToolbarControls().ReadControls(r); },
+        [this](TWriter& w) { ToolbarControls().WriteControls(w); }, ToolbarControls().Count() > 0);
 }
 
 void TKvToolbar::Loaded() {
     TKvCustomPanel::Loaded();
-    if (Owner()) FToolbarControls->ControlsAreLoaded(Owner());
+    if (Owner()) ToolbarControls().ControlsAreLoaded(Owner());
     PositionControls();
     if (FAutoStyle) AdjustStyle(Align());
 }
@@ -1488,7 +1498,7 @@ void TKvToolbar::Loaded() {
 void TKvToolbar::Notification(TComponent* AComponent, TOperation Operation) {
     TKvCustomPanel::Notification(AComponent, Operation);
     if (Operation != opRemove) return;
-    if (!IsDestroying() && AComponent != this && dynamic_cast<TControl*>(AComponent) &&
+    if (!IsDestroying() && AComponent != this && dynamic_cast<TControl*>(AComponent) && FToolbarControls &&
         FToolbarControls->RemoveControl(static_cast<TControl*>(AComponent)) >= 0)
         PositionControls();
     // One list may serve in both roles: each reference is cleared.

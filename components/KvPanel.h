@@ -229,7 +229,7 @@ public:
     virtual void SetShowSizeGrip(bool Value);
     const String& SimpleCaption() const { return FSimpleCaption; }
     virtual void SetSimpleCaption(const String& Value);
-    TFrameStyleEx SimpleFrameStyle() const { return FSimpleFrameStyle; }
+    TFrameStyle SimpleFrameStyle() const { return FSimpleFrameStyle; }
     virtual void SetSimpleFrameStyle(TFrameStyleEx Value);
     bool SimpleStatus() const { return FSimpleStatus; }
     virtual void SetSimpleStatus(bool Value);
@@ -269,7 +269,7 @@ private:
     std::unique_ptr<TControlCanvas> FSizeGripCanvas;
     bool FSimpleStatus = false;
     String FSimpleCaption;
-    TFrameStyleEx FSimpleFrameStyle = fsFlat;
+    TFrameStyle FSimpleFrameStyle = fsFlat;
     bool FSizeGripValid = false;
     bool FShowSizeGrip = true;
     bool FAutoScalePanes = false;
@@ -474,7 +474,10 @@ public:
     virtual void SetCustomizeCaptions(TKvCustomizeCaptions& Value);
     TKvRegIniFile* RegIniFile() const { return FRegIniFile; }
     virtual void SetRegIniFile(TKvRegIniFile* Value);
-    TKvToolbarControlList& ToolbarControls() { return *FToolbarControls; }
+    // The controls in layout order. The list is made on first use, through
+    // CreateToolbarControlList: called from the constructor, that factory
+    // would never reach a descendant's override.
+    TKvToolbarControlList& ToolbarControls();
 
     // The overflow button of a toolbar that does not wrap: whether the last
     // layout asked for it, and the button once one exists.
@@ -564,7 +567,10 @@ private:
     bool FShowToolbarPopupButton = false;
     std::unique_ptr<TKvCustomizeCaptions> FCustomizeCaptions;
     TKvRegIniFile* FRegIniFile = nullptr;
-    std::unique_ptr<TKvToolbarControlList> FToolbarControls;
+    std::unique_ptr<TKvToolbarControlList> FToolbarControls;  // made on first use
+    // Set at the end of the toolbar's own constructor. Layout waits until
+    // then, so that the list is made by the most derived class's factory.
+    bool FConstructed = false;
     int FMargin = 0;
     int FTopMargin = 0;
     int FCalculatedRowHeight = 0;

@@ -12,10 +12,9 @@
 namespace {
 
 // Pixels a pane's frame takes from each side of the caption area.
-int FrameAllowance(TFrameStyleEx style) {
+int FrameAllowance(TFrameStyle style) {
     switch (style) {
-        case fsNone:
-        case fsFlatRounded: return 0;
+        case fsNone: return 0;
         case fsFlat:
         case fsStatus:
         case fsPopup: return 1;
@@ -69,7 +68,7 @@ void TKvCustomStatusPane::SetFlatColorAdjustment(int Value) {
 }
 
 void TKvCustomStatusPane::SetFrameStyle(TFrameStyleEx Value) {
-    if (ChangeValue(FFrameStyle, Value)) Invalidate();
+    if (ChangeValue(FFrameStyle, TFrameStyle(Value))) Invalidate();
 }
 
 void TKvCustomStatusPane::SetCaptionOffset(int Value) {

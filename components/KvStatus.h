@@ -52,7 +52,7 @@ public:
     virtual void SetFlatColor(TColor Value);
     int FlatColorAdjustment() const { return FFlatColorAdjustment; }
     virtual void SetFlatColorAdjustment(int Value);
-    TFrameStyleEx FrameStyle() const { return FFrameStyle; }
+    TFrameStyle FrameStyle() const { return FFrameStyle; }
     virtual void SetFrameStyle(TFrameStyleEx Value);
     TKvFrameController* FrameController() const { return FFrameController; }
     virtual void SetFrameController(TKvFrameController* Value);
@@ -110,7 +110,7 @@ private:
     TColor FFillColor = clNone;
     TColor FFlatColor = clBtnShadow;
     int FFlatColorAdjustment = 30;
-    TFrameStyleEx FFrameStyle = fsFlat;
+    TFrameStyle FFrameStyle = fsFlat;
     TKvFrameController* FFrameController = nullptr;
     TKvFrameControllerNotifications FFrameControllerNotifications = fccAll;
     bool FTransparent = true;

@@ -1,5 +1,7 @@
 #include "Streaming.h"
 
+#include <charconv>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <map>
@@ -24,6 +26,23 @@ const char kSignature[4] = {'L', 'V', 'F', '1'};
 constexpr std::uint8_t kObjectMarker = 0xF0;
 
 std::string Utf8(const String& s) { return StringToUtf8(s); }
+
+// One more level of nesting for as long as it lives. Readers recurse once per
+// level, so each refuses a level beyond MaxLayoutNesting before going on.
+class TNestingLevel {
+public:
+    explicit TNestingLevel(int& depth) : depth_(depth) { ++depth_; }
+    ~TNestingLevel() { --depth_; }
+    TNestingLevel(const TNestingLevel&) = delete;
+    TNestingLevel& operator=(const TNestingLevel&) = delete;
+    bool TooDeep() const { return depth_ > MaxLayoutNesting; }
+
+private:
+    int& depth_;
+};
+
+// Completes "Nesting" in the readers' errors for a layout nested too deep.
+const std::string kTooDeep = " deeper than " + std::to_string(MaxLayoutNesting) + " levels";
 
 }  // namespace
 
@@ -143,7 +162,10 @@ std::uint32_t ReadColorValue(TReader& r) {
         if (!IdentToColor(ident, c)) r.Error(u"Invalid property value " + ident);
         return c;
     }
-    return static_cast<std::uint32_t>(r.ReadInteger());
+    // Written as a signed 32-bit number; read back unsigned as well.
+    const long long value = r.ReadInteger();
+    if (value < INT32_MIN || value > UINT32_MAX) r.Error(u"Invalid property value " + IntToStr(value));
+    return static_cast<std::uint32_t>(value);
 }
 
 void WriteColorValue(TWriter& w, std::uint32_t color) {
@@ -209,13 +231,15 @@ String TReader::ReadIdent() {
     }
 }
 
-String TReader::ReadString() {
+String TReader::ReadString() { return S(ReadStringBytes()); }
+
+std::string TReader::ReadStringBytes() {
     switch (ReadValue()) {
-        case vaString: return S(ReadShortString());
+        case vaString: return ReadShortString();
         case vaLString: {
             std::uint32_t n = 0;
             for (int i = 0; i < 4; ++i) n |= static_cast<std::uint32_t>(ReadByte()) << (8 * i);
-            return S(ReadBytes(n));
+            return ReadBytes(n);
         }
         default: Error(u"Invalid property value");
     }
@@ -274,11 +298,14 @@ std::vector<std::uint8_t> TReader::ReadBinary() {
 
 void TReader::SkipValue() {
     switch (NextValue()) {
-        case vaList:
+        case vaList: {
+            const TNestingLevel level(depth_);
+            if (level.TooDeep()) Error(S("Nesting" + kTooDeep));
             ReadValue();
             while (!EndOfList()) SkipValue();
             ReadValue();
             return;
+        }
         case vaInt8: case vaInt16: case vaInt32: case vaInt64: ReadInteger(); return;
         case vaExtended: ReadFloat(); return;
         case vaString: case vaLString: ReadString(); return;
@@ -369,6 +396,8 @@ TComponent* TReader::ReadComponent(TComponent* parent) {
     const String name = S(ReadShortString());
     const String savedObject = currentObjectName_;
     currentObjectName_ = name;
+    const TNestingLevel level(depth_);
+    if (level.TooDeep()) Error(S("Nesting" + kTooDeep));
     const TClassInfo* info = FindClassInfo(className);
     if (!info || !info->Create) Error(u"Class " + className + u" not found");
     TComponent* instance = info->Create(root_);
@@ -392,6 +421,7 @@ void TReader::ReadRootComponent(TComponent* Root) {
     ReadShortString();  // class name of the root: the root exists already
     const String name = S(ReadShortString());
     currentObjectName_ = name;
+    const TNestingLevel level(depth_);
     Root->SetStateFlag(csLoading, true);
     if (!name.empty() && Root->Name().empty()) Root->SetName(name);
     loaded_.push_back(Root);
@@ -611,6 +641,8 @@ private:
 
     void ParseObject() {
         if (!PeekWord("object")) Fail("'object' expected");
+        const TNestingLevel level(depth_);
+        if (level.TooDeep()) Fail("nesting" + kTooDeep);
         pos_ += 6;
         std::string name = Ident();
         std::string cls;
@@ -656,38 +688,30 @@ private:
         }
     }
 
+    // Quoted runs, character codes (#nnn, one UTF-16 code unit each) and '+'
+    // between the parts of a string continued on the next line. Quoted bytes
+    // are kept as they stand, whatever their encoding, so that the binary form
+    // holds the same bytes; codes in a row are encoded together, so that the
+    // two halves of a surrogate pair make one character.
     void ParseString() {
         std::string value;
+        String codes;
         for (;;) {
             SkipBlanks();
-            if (pos_ < text_.size() && text_[pos_] == '\'') {
+            if (pos_ >= text_.size()) break;
+            if (text_[pos_] == '\'') {
+                value += StringToUtf8(codes);
+                codes.clear();
+                value += QuotedRun();
+            } else if (text_[pos_] == '#') {
+                codes += CharacterCode();
+            } else if (text_[pos_] == '+') {
                 ++pos_;
-                for (;;) {
-                    if (pos_ >= text_.size()) Fail("unterminated string");
-                    const char c = text_[pos_++];
-                    if (c == '\'') {
-                        if (pos_ < text_.size() && text_[pos_] == '\'') {
-                            value += '\'';
-                            ++pos_;
-                            continue;
-                        }
-                        break;
-                    }
-                    if (c == '\n') Fail("unterminated string");
-                    value += c;
-                }
-            } else if (pos_ < text_.size() && text_[pos_] == '#') {
-                ++pos_;
-                const size_t start = pos_;
-                while (pos_ < text_.size() && std::isdigit(static_cast<unsigned char>(text_[pos_]))) ++pos_;
-                if (start == pos_) Fail("character code expected");
-                value += StringToUtf8(String(1, static_cast<char16_t>(std::stoi(std::string(text_.substr(start, pos_ - start))))));
-            } else if (pos_ < text_.size() && text_[pos_] == '+') {
-                ++pos_;  // a string continued on the next line
             } else {
                 break;
             }
         }
+        value += StringToUtf8(codes);
         if (value.size() <= 255) {
             Byte(vaString);
             Short(value);
@@ -699,33 +723,89 @@ private:
         }
     }
 
+    std::string QuotedRun() {
+        std::string run;
+        ++pos_;
+        for (;;) {
+            if (pos_ >= text_.size()) Fail("unterminated string");
+            const char c = text_[pos_++];
+            if (c == '\'') {
+                if (pos_ < text_.size() && text_[pos_] == '\'') {
+                    run += '\'';
+                    ++pos_;
+                    continue;
+                }
+                return run;
+            }
+            if (c == '\n') Fail("unterminated string");
+            run += c;
+        }
+    }
+
+    char16_t CharacterCode() {
+        const size_t start = ++pos_;
+        while (pos_ < text_.size() && std::isdigit(static_cast<unsigned char>(text_[pos_]))) ++pos_;
+        if (start == pos_) Fail("character code expected");
+        const std::string token(text_.substr(start - 1, pos_ - start + 1));
+        const auto code = Number<unsigned long long>(token.substr(1), token, 10);
+        if (code > 0xFFFF) Fail("character code out of range '" + token + "'");
+        return static_cast<char16_t>(code);
+    }
+
+    // Text as a number of type T (Base as for std::from_chars: a radix for
+    // integers, nothing for a real). The whole text must be the number, and
+    // it must fit T. Token names the number in errors.
+    template <class T, class... Base>
+    T Number(std::string_view text, const std::string& token, Base... base) {
+        T value{};
+        const char* end = text.data() + text.size();
+        const auto [stop, error] = std::from_chars(text.data(), end, value, base...);
+        if (error == std::errc::invalid_argument || stop != end) Fail("invalid number '" + token + "'");
+        if (error == std::errc::result_out_of_range) Fail("number out of range '" + token + "'");
+        return value;
+    }
+
+    static bool NumberChar(char c) { return IdentChar(c) || c == '.' || c == '$'; }
+
+    // The sign of an exponent, as in 1e+20: a sign straight after an 'e' of
+    // a number that is not hexadecimal.
+    bool ExponentSign(size_t start, size_t at) const {
+        const char before = text_[at - 1];
+        return (text_[at] == '+' || text_[at] == '-') && (before == 'e' || before == 'E') &&
+               text_.substr(start, at - start).find('$') == std::string_view::npos;
+    }
+
+    // A number: a decimal integer, a hexadecimal one after '$', or a real
+    // with a point or an exponent, each after an optional sign. A token that
+    // is no such number, or a value beyond 64 bits or a double, is an error.
     void ParseNumber() {
         SkipBlanks();
-        const size_t start = pos_;
-        if (text_[pos_] == '-' || text_[pos_] == '+') ++pos_;
-        bool hex = false, real = false;
-        if (pos_ < text_.size() && text_[pos_] == '$') {
-            hex = true;
-            ++pos_;
-        }
-        while (pos_ < text_.size() && (std::isxdigit(static_cast<unsigned char>(text_[pos_])) || text_[pos_] == '.')) {
-            if (text_[pos_] == '.') real = true;
-            ++pos_;
-        }
-        std::string token(text_.substr(start, pos_ - start));
+        const size_t start = pos_++;  // the sign, '$' or the first digit
+        while (pos_ < text_.size() && (NumberChar(text_[pos_]) || ExponentSign(start, pos_))) ++pos_;
+        const std::string token(text_.substr(start, pos_ - start));
+        const bool negative = token[0] == '-';
+        const std::string magnitude = negative || token[0] == '+' ? token.substr(1) : token;
+        const std::string& signedText = negative ? token : magnitude;  // from_chars takes '-' only
         TWriter w;
-        if (real) {
-            w.WriteFloat(std::stod(token));
-        } else if (hex) {
-            const bool negative = token[0] == '-';
-            const std::string digits = token.substr(token.find('$') + 1);
-            long long v = static_cast<long long>(std::stoull(digits, nullptr, 16));
-            if (digits.size() <= 8 && v > INT32_MAX) v = static_cast<std::int32_t>(static_cast<std::uint32_t>(v));
-            w.WriteInteger(negative ? -v : v);
+        if (!magnitude.empty() && magnitude[0] == '$') {
+            w.WriteInteger(HexNumber(magnitude.substr(1), negative, token));
+        } else if (magnitude.find_first_of(".eE") != std::string::npos) {
+            w.WriteFloat(Number<double>(signedText, token));
         } else {
-            w.WriteInteger(std::stoll(token));
+            w.WriteInteger(Number<long long>(signedText, token, 10));
         }
         AppendBytes(out_, w.Data().data(), w.Data().size());
+    }
+
+    // Hexadecimal digits are a bit pattern: of 32 bits up to 8 digits, of 64
+    // bits beyond, read as a signed number; a sign before the '$' negates it.
+    long long HexNumber(const std::string& digits, bool negative, const std::string& token) {
+        const auto bits = Number<unsigned long long>(digits, token, 16);
+        long long value = digits.size() <= 8 ? static_cast<std::int32_t>(static_cast<std::uint32_t>(bits))
+                                              : static_cast<long long>(bits);
+        if (!negative) return value;
+        if (value == LLONG_MIN) Fail("number out of range '" + token + "'");
+        return -value;
     }
 
     void ParseSet() {
@@ -740,6 +820,8 @@ private:
     }
 
     void ParseList() {
+        const TNestingLevel level(depth_);
+        if (level.TooDeep()) Fail("nesting" + kTooDeep);
         Expect('(');
         Byte(vaList);
         while (!Peek(')')) ParseValue();
@@ -747,19 +829,25 @@ private:
         Byte(vaNull);
     }
 
+    // Pairs of hexadecimal digits, one byte each; blanks may stand between.
     void ParseBinary() {
         Expect('{');
-        std::vector<std::uint8_t> bytes;
         std::string digits;
         while (!Peek('}')) {
             if (pos_ >= text_.size()) Fail("unterminated binary value");
-            digits += text_[pos_++];
-            if (digits.size() == 2) {
-                bytes.push_back(static_cast<std::uint8_t>(std::stoi(digits, nullptr, 16)));
-                digits.clear();
-            }
+            const char c = text_[pos_];
+            if (!std::isxdigit(static_cast<unsigned char>(c)))
+                Fail(std::string("invalid digit '") + c + "' in binary value");
+            digits += c;
+            ++pos_;
         }
+        if (digits.size() % 2 != 0) Fail("odd number of digits in binary value");
         Expect('}');
+        std::vector<std::uint8_t> bytes;
+        for (size_t i = 0; i < digits.size(); i += 2) {
+            const std::string pair = digits.substr(i, 2);
+            bytes.push_back(static_cast<std::uint8_t>(Number<unsigned>(pair, pair, 16)));
+        }
         TWriter w;
         w.WriteBinary(bytes);
         AppendBytes(out_, w.Data().data(), w.Data().size());
@@ -767,6 +855,7 @@ private:
 
     std::string_view text_;
     size_t pos_ = 0;
+    int depth_ = 0;  // objects and lists entered, for MaxLayoutNesting
     std::vector<std::uint8_t> out_;
 };
 
@@ -791,6 +880,8 @@ private:
     }
 
     void RenderObject(int level) {
+        const TNestingLevel nesting(depth_);
+        if (nesting.TooDeep()) r_.Error(S("Nesting" + kTooDeep));
         r_.ReadValue();  // object marker
         const std::string cls = Short();
         const std::string name = Short();
@@ -810,18 +901,33 @@ private:
         out_ += "end\n";
     }
 
+    // Quoted runs of the bytes as they stand, with control characters as
+    // character codes between them, so that a string stays on its line.
     static std::string Quote(const std::string& s) {
-        std::string q = "'";
+        std::string q;
+        bool quoted = false;
         for (char c : s) {
+            const auto byte = static_cast<unsigned char>(c);
+            if (byte < 0x20) {
+                if (quoted) q += '\'';
+                quoted = false;
+                q += '#' + std::to_string(byte);
+                continue;
+            }
+            if (!quoted) q += '\'';
+            quoted = true;
             if (c == '\'') q += "''";
             else q += c;
         }
-        return q + "'";
+        if (quoted) q += '\'';
+        return q.empty() ? "''" : q;
     }
 
     void RenderValue(int level) {
         switch (r_.NextValue()) {
-            case vaList:
+            case vaList: {
+                const TNestingLevel nesting(depth_);
+                if (nesting.TooDeep()) r_.Error(S("Nesting" + kTooDeep));
                 r_.ReadValue();
                 out_ += "(";
                 while (!r_.EndOfList()) {
@@ -832,6 +938,7 @@ private:
                 r_.ReadValue();
                 out_ += ")";
                 return;
+            }
             case vaInt8: case vaInt16: case vaInt32: case vaInt64:
                 out_ += std::to_string(r_.ReadInteger());
                 return;
@@ -844,7 +951,7 @@ private:
                 return;
             }
             case vaString: case vaLString:
-                out_ += Quote(StringToUtf8(r_.ReadString()));
+                out_ += Quote(r_.ReadStringBytes());
                 return;
             case vaIdent: case vaFalse: case vaTrue: case vaNil:
                 out_ += StringToUtf8(r_.ReadIdent());
@@ -876,6 +983,7 @@ private:
     }
 
     TReader r_;
+    int depth_ = 0;  // objects and lists entered, for MaxLayoutNesting
     std::string out_;
 };
 

@@ -5,6 +5,7 @@
 // (embedded in the program) and in a binary form; both carry the same data.
 #pragma once
 
+#include <climits>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -38,6 +39,14 @@ enum TValueType : std::uint8_t {
     vaNil = 13,
     vaInt64 = 14,
 };
+
+// How deep objects and lists may nest in a layout, the root object counting
+// as the first level. Every reader (text, binary, binary to text) refuses a
+// deeper layout with its error instead of recursing until the stack runs
+// out. Real layouts nest a handful of levels; the bound also keeps a hostile
+// layout from building an absurdly deep tree of windows, whose cost grows
+// faster than its depth.
+inline constexpr int MaxLayoutNesting = 256;
 
 // Declares stored properties that have no published property.
 class TFiler {
@@ -80,6 +89,9 @@ public:
     bool EndOfList() const;
     String ReadIdent();
     String ReadString();
+    // The bytes of a string value as stored: UTF-8 from our writers, but a
+    // layout may hold other bytes, which ReadString decodes to U+FFFD.
+    std::string ReadStringBytes();
     long long ReadInteger();
     bool ReadBoolean();
     double ReadFloat();
@@ -120,6 +132,7 @@ private:
     String currentProperty_;
     bool propertyHandled_ = false;
     String currentObjectName_;
+    int depth_ = 0;  // objects and lists entered, for MaxLayoutNesting
 };
 
 class TWriter : public TFiler {
@@ -231,7 +244,11 @@ public:
     TClassBuilder& Integer(const char16_t* name, G get, S set, std::optional<long long> def = std::nullopt,
                            std::function<bool(T&)> stored = {}) {
         TPropInfo p = Base(name, TPropKind::Integer, stored);
-        p.Read = [set](TPersistent* o, TReader& r) { std::invoke(set, Self(o), static_cast<int>(r.ReadInteger())); };
+        p.Read = [set](TPersistent* o, TReader& r) {
+            const long long value = r.ReadInteger();
+            if (value < INT_MIN || value > INT_MAX) r.Error(u"Invalid property value " + IntToStr(value));
+            std::invoke(set, Self(o), static_cast<int>(value));
+        };
         p.Write = [get](TPersistent* o, TWriter& w) { w.WriteInteger(std::invoke(get, Self(o))); };
         p.GetOrd = [get](TPersistent* o) { return static_cast<long long>(std::invoke(get, Self(o))); };
         if (def) p.IsDefault = [get, d = *def](TPersistent* o) { return static_cast<long long>(std::invoke(get, Self(o))) == d; };

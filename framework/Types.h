@@ -111,6 +111,8 @@ class EConvertError : public Exception { using Exception::Exception; };
 class EFOpenError : public Exception { using Exception::Exception; };
 class EReadError : public Exception { using Exception::Exception; };
 class EOutOfResources : public Exception { using Exception::Exception; };
+// A value outside the range of a subrange type.
+class ERangeError : public Exception { using Exception::Exception; };
 
 // Root of every toolkit class. ClassName is what stored layouts and
 // class-name tests use.

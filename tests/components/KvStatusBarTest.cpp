@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "Forms.h"
 #include "KvPanel.h"
 #include "KvStatus.h"
@@ -396,6 +398,51 @@ TEST(KvStatusBar, CustomGradientRunsFromTheStopColourToTheStartColour) {
     bar->GetGradientColors(start, stop);
     EXPECT_EQ(start, clBlue);
     EXPECT_EQ(stop, clRed);
+}
+
+TEST(KvStatusBar, FrameStylePropertiesRefuseTheRoundedStyleAndTheLayoutStaysWritable) {
+    RegisterKvStatusClasses();
+    auto b = MakeBar(300);
+    b.bar->SetName(u"Bar");
+    auto* pane = new TKvStatusPane(b.form.get());
+    pane->SetName(u"Pane");
+    pane->SetParent(b.bar);
+    pane->SetFrameStyle(fsLowered);
+    b.bar->SetSimpleFrameStyle(fsRaised);
+    auto controller = MakeOwned<TKvFrameController>(nullptr);
+
+    struct Case {
+        const char* property;
+        std::function<void(TFrameStyleEx)> set;
+        std::function<TFrameStyleEx()> get;
+    };
+    const Case cases[] = {
+        {"pane FrameStyle", [&](TFrameStyleEx v) { pane->SetFrameStyle(v); },
+         [&] { return TFrameStyleEx(pane->FrameStyle()); }},
+        {"bar SimpleFrameStyle", [&](TFrameStyleEx v) { b.bar->SetSimpleFrameStyle(v); },
+         [&] { return TFrameStyleEx(b.bar->SimpleFrameStyle()); }},
+        {"frame controller FrameStyle", [&](TFrameStyleEx v) { controller->SetFrameStyle(v); },
+         [&] { return TFrameStyleEx(controller->FrameStyle()); }},
+    };
+    for (const auto& tc : cases) {
+        const TFrameStyleEx before = tc.get();
+        try {
+            tc.set(fsFlatRounded);
+            ADD_FAILURE() << tc.property << " took fsFlatRounded";
+        } catch (const ERangeError& e) {
+            EXPECT_EQ(e.Message(), u"fsFlatRounded is not a TFrameStyle") << tc.property;
+        }
+        EXPECT_EQ(tc.get(), before) << tc.property;
+    }
+
+    // The layout writes the styles kept and reads back.
+    const std::string text = WriteComponentToText(b.form.get());
+    EXPECT_NE(text.find("FrameStyle = fsLowered"), std::string::npos) << text;
+    EXPECT_NE(text.find("SimpleFrameStyle = fsRaised"), std::string::npos) << text;
+    auto again = MakeOwned<TForm>(nullptr);
+    ReadComponentFromText(again.get(), text);
+    EXPECT_EQ(dynamic_cast<TKvStatusPane*>(again->FindComponent(u"Pane"))->FrameStyle(), fsLowered);
+    EXPECT_EQ(dynamic_cast<TKvStatusBar*>(again->FindComponent(u"Bar"))->SimpleFrameStyle(), fsRaised);
 }
 
 }  // namespace

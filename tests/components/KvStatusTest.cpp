@@ -72,8 +72,8 @@ TEST(KvStatusPane, StartsWithItsDocumentedValues) {
 
 TEST(KvStatusPane, CaptionRectangleLeavesRoomForBorderAndFrame) {
     const std::pair<TFrameStyleEx, int> insets[] = {
-        {fsNone, 1}, {fsFlatRounded, 1}, {fsFlat, 2},    {fsStatus, 2},   {fsPopup, 2},    {fsGroove, 3},
-        {fsBump, 3}, {fsLowered, 3},     {fsButtonDown, 3}, {fsRaised, 3}, {fsButtonUp, 3}, {fsFlatBold, 3},
+        {fsNone, 1},  {fsFlat, 2},       {fsStatus, 2}, {fsPopup, 2},    {fsGroove, 3},  {fsBump, 3},
+        {fsLowered, 3}, {fsButtonDown, 3}, {fsRaised, 3}, {fsButtonUp, 3}, {fsFlatBold, 3},
     };
     auto host = MakeHost();
     auto* p = AddPane(host.get());

@@ -243,6 +243,62 @@ TEST(KvToolbarControlList, ADestroyedControlLeavesTheListAndTheRestCloseUp) {
     EXPECT_EQ(dynamic_cast<TControl*>(form->FindComponent(u"KvSpacer1"))->Left(), 29);
 }
 
+TEST(KvToolbarControlList, AnEntryWithoutAControlIsNeitherLaidOutNorWritten) {
+    auto form = ReadHost(kMainToolbar);
+    TKvToolbar& toolbar = ToolbarOf(*form);
+    TKvToolbarControlList& list = toolbar.ToolbarControls();
+    list.AddControlName(u"Ghost");  // a name only, as in a pending list
+    list.Move(list.Count() - 1, 1);
+    toolbar.Realign();
+    EXPECT_EQ(dynamic_cast<TControl*>(form->FindComponent(u"BtnOpen"))->Left(), 29);  // the name takes no place
+
+    const std::string text = WriteComponentToText(form.get());
+    EXPECT_EQ(StoredNames(text), kStoredOrder);
+    TWriter writer;
+    writer.WriteRootComponent(form.get());
+    const std::vector<std::uint8_t> names = IdentListBytes(kStoredOrder);
+    EXPECT_EQ(BytesAfter(writer.Data(), "ToolbarControls", names.size()), names);
+
+    auto again = ReadHost(text);
+    EXPECT_EQ(ListedNames(ToolbarOf(*again)), kStoredOrder);
+}
+
+// A toolbar class that supplies a list of its own.
+class TOwnList : public TKvToolbarControlList {
+public:
+    using TKvToolbarControlList::TKvToolbarControlList;
+};
+
+class TOwnListToolbar : public TKvToolbar {
+public:
+    LV_CLASS_NAME(TOwnListToolbar)
+    using TKvToolbar::TKvToolbar;
+
+protected:
+    TKvToolbarControlList* CreateToolbarControlList() override { return new TOwnList(this); }
+};
+
+TEST(KvToolbarControlList, ADescendantsFactorySuppliesTheList) {
+    RegisterKvButtonClasses();
+    TClassBuilder<TOwnListToolbar>(u"TOwnListToolbar", u"TKvToolbar");
+
+    auto host = MakeOwned<TForm>(nullptr);
+    auto* made = new TOwnListToolbar(host.get());
+    made->SetParent(host.get());
+    auto* button = new TKvToolButton(host.get());
+    button->SetParent(made);
+    ASSERT_NE(dynamic_cast<TOwnList*>(&made->ToolbarControls()), nullptr);
+    EXPECT_EQ(made->ToolbarControls().IndexOf(button), 0);
+
+    std::string layout(kMainToolbar);
+    layout.replace(layout.find("TKvToolbar\n"), 10, "TOwnListToolbar");
+    auto form = ReadHost(layout);
+    TKvToolbar& read = ToolbarOf(*form);
+    EXPECT_NE(dynamic_cast<TOwnList*>(&read.ToolbarControls()), nullptr);
+    EXPECT_EQ(ListedNames(read), kStoredOrder);
+    EXPECT_EQ(StoredNames(WriteComponentToText(form.get())), kStoredOrder);
+}
+
 // --- spacer ------------------------------------------------------------------
 
 constexpr TColor kBack = clRed;

@@ -175,4 +175,149 @@ TEST(Streaming, ReportsUnknownPropertiesAndClasses) {
     EXPECT_THROW(TOwned<TLayoutForm>(new TLayoutForm(nullptr, badClass)), EReadError);
 }
 
+// --- malformed and hostile layouts -------------------------------------------
+
+// The message of the reader's error that Read raises, or "" when it reads.
+template <class F>
+std::string ReadError(F read) {
+    try {
+        read();
+    } catch (const EReadError& e) {
+        return StringToUtf8(e.Message());
+    }
+    return "";
+}
+
+std::string TextError(const std::string& text) {
+    return ReadError([&] { ObjectTextToBinary(text); });
+}
+
+TEST(Streaming, MalformedValuesAreTextErrorsWithTheirLine) {
+    const char* values[] = {
+        "-",                       // sign without digits
+        "+",                       //
+        "$",                       // hex mark without digits
+        "-$",                      //
+        "99999999999999999999",    // 20 digits: beyond 64 bits
+        "-9223372036854775809",    // one below the smallest
+        "$10000000000000000",      // 17 hex digits
+        "-$8000000000000000",      // negating the smallest 64-bit value
+        "12AB",                    // hex digits in a decimal number
+        "1.5.2",                   //
+        "1e999",                   // beyond a double
+        "#99999999999",            // character code beyond 16 bits
+        "#65536",                  //
+        "'a'#",                    // character code without digits
+        "{0G}",                    // bad hex digit in binary data
+        "{zz}",                    //
+        "{ABC}",                   // half a byte left over
+    };
+    for (const char* value : values) {
+        const std::string text = std::string("object Form1: TForm\n  Left = 0\n  Tag = ") + value + "\nend\n";
+        const std::string message = TextError(text);
+        EXPECT_EQ(message.rfind("Layout text, line 3: ", 0), 0u) << value << " gives \"" << message << '"';
+    }
+}
+
+TEST(Streaming, WellFormedNumbersKeepTheirValues) {
+    const std::string text =
+        "object Form1: TForm\n  A = 9223372036854775807\n  B = -9223372036854775808\n  C = $FFFFFFFF\n"
+        "  D = -$7FFFFFFFFFFFFFFF\n  E = $FFFFFFFFFFFFFFFF\n  F = +12\n  G = 1e+20\n  H = -2.5E-3\nend\n";
+    const std::string back = ObjectBinaryToText(ObjectTextToBinary(text));
+    for (const char* expected : {"A = 9223372036854775807\n", "B = -9223372036854775808\n", "C = -1\n",
+                                 "D = -9223372036854775807\n", "E = -1\n", "F = 12\n", "G = 1e+20\n",
+                                 "H = -0.0025000000000000001\n"})
+        EXPECT_NE(back.find(expected), std::string::npos) << expected << " not in\n" << back;
+    // What the text form writes, it reads again to the same bytes.
+    EXPECT_EQ(ObjectTextToBinary(back), ObjectTextToBinary(text));
+}
+
+TEST(Streaming, AnIntegerPropertyRefusesAValueBeyond32Bits) {
+    RegisterTestClasses();
+    const char* layout = "object LayoutForm: TLayoutForm\n  Width = 4294967396\nend\n";
+    EXPECT_EQ(ReadError([&] { TOwned<TLayoutForm>(new TLayoutForm(nullptr, layout)); }),
+              "Error reading LayoutForm.Width: Invalid property value 4294967396");
+}
+
+// Binary layouts of objects named P1, P2 … or of lists in a property of the
+// root, nested Depth levels deep.
+std::vector<std::uint8_t> NestedObjects(int depth) {
+    std::vector<std::uint8_t> bytes{'L', 'V', 'F', '1'};
+    for (int i = 1; i <= depth; ++i) {
+        std::string name(1, 'P');
+        name += std::to_string(i);
+        bytes.insert(bytes.end(), {0xF0, 6, 'T', 'P', 'a', 'n', 'e', 'l', static_cast<std::uint8_t>(name.size())});
+        bytes.insert(bytes.end(), name.begin(), name.end());
+        bytes.push_back(vaNull);
+    }
+    bytes.insert(bytes.end(), static_cast<size_t>(depth), vaNull);
+    return bytes;
+}
+
+std::vector<std::uint8_t> NestedLists(int depth) {
+    std::vector<std::uint8_t> bytes{'L', 'V', 'F', '1', 0xF0, 5, 'T', 'F', 'o', 'r', 'm', 0, 3, 'T', 'a', 'g'};
+    bytes.insert(bytes.end(), static_cast<size_t>(depth), vaList);
+    bytes.insert(bytes.end(), static_cast<size_t>(depth), vaNull);
+    bytes.insert(bytes.end(), {0x00, 0x00, 0x00});
+    return bytes;
+}
+
+std::string NestedText(int depth, bool objects) {
+    std::string text = "object Form1: TForm\n";
+    if (objects) {
+        for (int i = 0; i < depth; ++i) text += "object P: TPanel\n";
+        for (int i = 0; i < depth; ++i) text += "end\n";
+    } else {
+        const auto n = static_cast<size_t>(depth);
+        text += "  Tag = " + std::string(n, '(') + std::string(n, ')') + "\n";
+    }
+    return text + "end\n";
+}
+
+TEST(Streaming, NestingIsBoundedInEveryReader) {
+    RegisterToolkitClasses();
+    const std::string deeper = " deeper than " + std::to_string(MaxLayoutNesting) + " levels";
+    // The root object is the first level; lists count like objects.
+    for (bool objects : {false, true}) {
+        const std::string deepest = NestedText(MaxLayoutNesting - 1, objects);
+        EXPECT_EQ(TextError(deepest), "");
+        EXPECT_EQ(ReadError([&] { ObjectBinaryToText(ObjectTextToBinary(deepest)); }), "");
+    }
+    const std::string objectTooDeep =
+        "Layout text, line " + std::to_string(MaxLayoutNesting + 1) + ": nesting" + deeper;
+    EXPECT_EQ(TextError(NestedText(MaxLayoutNesting, true)), objectTooDeep);
+    EXPECT_EQ(TextError(NestedText(100000, true)), objectTooDeep);
+    EXPECT_EQ(TextError(NestedText(30000, false)), "Layout text, line 2: nesting" + deeper);
+
+    EXPECT_EQ(ReadError([] { ObjectBinaryToText(NestedObjects(100000)); }), "Nesting" + deeper);
+    EXPECT_EQ(ReadError([] { ObjectBinaryToText(NestedLists(30000)); }), "Nesting" + deeper);
+    auto root = MakeOwned<TForm>(nullptr);
+    EXPECT_EQ(ReadError([&] { TReader(NestedObjects(100000)).ReadRootComponent(root.get()); }),
+              "Error reading P" + std::to_string(MaxLayoutNesting + 1) + ": Nesting" + deeper);
+    // A stored property that nobody reads is skipped, however it nests.
+    std::vector<std::uint8_t> lists(30000, vaList);
+    lists.insert(lists.end(), 30000, vaNull);
+    EXPECT_EQ(ReadError([&] { TReader(lists).SkipValue(); }), "Nesting" + deeper);
+}
+
+TEST(Streaming, StringsKeepTheirBytesBetweenTheTextAndTheBinaryForm) {
+    // Invalid UTF-8, a line break and a character outside the 16-bit range
+    // given by its two code units.
+    const std::string text = "object Form1: TForm\n  Caption = 'a\xFF" "b\xC3'#10'c'#55357#56832\nend\n";
+    const std::vector<std::uint8_t> binary = ObjectTextToBinary(text);
+    const std::vector<std::uint8_t> stored{'a', 0xFF, 'b', 0xC3, '\n', 'c', 0xF0, 0x9F, 0x98, 0x80};
+    EXPECT_NE(std::search(binary.begin(), binary.end(), stored.begin(), stored.end()), binary.end());
+
+    const std::string back = ObjectBinaryToText(binary);
+    EXPECT_NE(back.find("Caption = 'a\xFF" "b\xC3'#10'c\xF0\x9F\x98\x80'\n"), std::string::npos) << back;
+    EXPECT_EQ(ObjectTextToBinary(back), binary);
+    EXPECT_EQ(ObjectBinaryToText(ObjectTextToBinary(back)), back);
+
+    // A component decodes the bytes: what is no UTF-8 becomes U+FFFD.
+    RegisterToolkitClasses();
+    auto form = MakeOwned<TForm>(nullptr);
+    TReader(binary).ReadRootComponent(form.get());
+    EXPECT_EQ(form->Caption(), u"a\uFFFDb\uFFFD\nc\U0001F600");
+}
+
 }  // namespace
