@@ -2,61 +2,22 @@
 
 #include <unistd.h>
 
-#include <array>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
+
+#include "BatchRun.h"
+#include "TempDir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct TRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
 // Runs the viewer's batch mode the way a script does.
 class Batch : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() / ("lumivar-batch-" + std::to_string(getpid()) + "-" +
-                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-    }
-    std::string Write(const std::string& name, const std::string& bytes) {
-        std::ofstream(dir / name, std::ios::binary) << bytes;
-        return (dir / name).string();
-    }
-    static std::string Quote(const std::string& s) {
-        std::string q = "'";
-        for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-        return q + "'";
-    }
-    TRun Run(const std::string& args) {
-        const std::string errFile = (dir / "stderr.txt").string();
-        const std::string command = std::string(LUMIVAR_BINARY) + " " + args + " 2>" + Quote(errFile);
-        TRun run;
-        FILE* pipe = popen(command.c_str(), "r");
-        std::array<char, 4096> buf;
-        size_t n;
-        while ((n = fread(buf.data(), 1, buf.size(), pipe)) > 0) run.out.append(buf.data(), n);
-        const int raw = pclose(pipe);
-        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        std::ifstream e(errFile);
-        std::stringstream ss;
-        ss << e.rdbuf();
-        run.err = ss.str();
-        return run;
-    }
-    fs::path dir;
+    std::string Write(const std::string& name, const std::string& bytes) { return dir.Write(name, bytes).string(); }
+    TRun Run(const std::string& args) { return RunShell(Viewer() + " " + args, dir / "stderr.txt"); }
+    TTempDir dir{"lumivar-batch"};
 };
 
 std::string Line(const std::string& level, const std::string& message) {

@@ -12,6 +12,7 @@
 #include "PixelPicture.h"
 #include "Platform.h"
 #include "SysUtils.h"
+#include "TempDir.h"
 #include "Unit1.h"
 
 namespace {
@@ -21,24 +22,13 @@ namespace fs = std::filesystem;
 // A scratch directory of log files for one test.
 class TLogFiles {
 public:
-    TLogFiles() {
-        dir_ = fs::temp_directory_path() / ("lumivar-viewer-" + std::to_string(getpid()) + "-" + std::to_string(counter_++));
-        fs::create_directories(dir_);
-    }
-    ~TLogFiles() {
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
-    }
     String Write(const std::string& name, const std::string& bytes) const {
-        const fs::path p = dir_ / name;
-        std::ofstream(p, std::ios::binary) << bytes;
-        return S(p.string());
+        return S(dir_.Write(name, bytes).string());
     }
     String Path(const std::string& name) const { return S((dir_ / name).string()); }
 
 private:
-    fs::path dir_;
-    static inline int counter_ = 0;
+    TTempDir dir_{"lumivar-viewer"};
 };
 
 std::string Line(const std::string& level, const std::string& message) {

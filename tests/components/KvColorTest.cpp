@@ -5,6 +5,7 @@
 
 #include "KvCommon.h"
 #include "Settings.h"
+#include "TempDir.h"
 
 namespace {
 
@@ -105,13 +106,12 @@ TEST(ComplementaryColor, TurnsTheHueByAThirdAtFullSaturation) {
 class ColorScheme : public testing::Test {
 protected:
     void SetUp() override {
-        file_ = std::filesystem::temp_directory_path() / ("lumivar-scheme-" + std::to_string(::getpid()) + ".ini");
+        file_ = dir_ / "lumivar.ini";
         savedScheme_ = CurrentXPColorScheme;
         savedFullColor_ = FullColorSupported;
     }
     void TearDown() override {
         SetSettingsFileName(String());
-        std::filesystem::remove(file_);
         CurrentXPColorScheme = savedScheme_;
         FullColorSupported = savedFullColor_;
     }
@@ -119,6 +119,7 @@ protected:
         std::ofstream(file_) << text;
         SetSettingsFileName(S(file_.string()));
     }
+    TTempDir dir_;
     std::filesystem::path file_;
     TKvXPColorScheme savedScheme_;
     bool savedFullColor_;

@@ -9,6 +9,7 @@
 #include "Forms.h"
 #include "Platform.h"
 #include "SysUtils.h"
+#include "TempDir.h"
 
 namespace {
 
@@ -84,8 +85,8 @@ TEST(Application, TitleIsTheProgramNameWithoutDirectoryOrExtension) {
 
 TEST(Files, ExistsForFilesAndLinkedFilesOnly) {
     namespace fs = std::filesystem;
-    const fs::path dir = fs::temp_directory_path() / ("lumivar-files-" + std::to_string(getpid()));
-    fs::create_directories(dir);
+    const TTempDir temp;
+    const fs::path& dir = temp.Path();
     std::ofstream(dir / "file.log") << "x";
     fs::create_symlink(dir / "file.log", dir / "link.log");
     fs::create_symlink(dir / "gone.log", dir / "dangling.log");
@@ -95,7 +96,6 @@ TEST(Files, ExistsForFilesAndLinkedFilesOnly) {
     EXPECT_FALSE(FileExists(S(dir.string())));
     EXPECT_FALSE(FileExists(S((dir / "none.log").string())));
     EXPECT_FALSE(FileExists(u""));
-    fs::remove_all(dir);
 }
 
 TEST(Dialogs, FilterPairsBecomeNamedPatterns) {

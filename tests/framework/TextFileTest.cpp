@@ -11,6 +11,7 @@
 
 #include "RichText.h"
 #include "Strings.h"
+#include "TempDir.h"
 #include "TextFile.h"
 
 namespace {
@@ -19,25 +20,13 @@ namespace fs = std::filesystem;
 
 class TempDir {
 public:
-    TempDir() {
-        path_ = fs::temp_directory_path() / ("lumivar-text-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++));
-        fs::create_directories(path_);
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::permissions(path_, fs::perms::owner_all, ec);
-        fs::remove_all(path_, ec);
-    }
     String Write(const std::string& name, const std::string& bytes) const {
-        const fs::path file = path_ / name;
-        std::ofstream(file, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        return Utf8ToString(file.string());
+        return Utf8ToString(dir_.Write(name, bytes).string());
     }
-    String PathOf(const std::string& name) const { return Utf8ToString((path_ / name).string()); }
+    String PathOf(const std::string& name) const { return Utf8ToString((dir_ / name).string()); }
 
 private:
-    static inline int counter_ = 0;
-    fs::path path_;
+    TTempDir dir_{"lumivar-text"};
 };
 
 std::vector<String> LinesOf(const TStrings& list) {
