@@ -5,9 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <memory>
 #include <string>
-#include <unistd.h>
+#include <system_error>
 
 #include "Graphics.h"
 
@@ -31,12 +30,36 @@ void QuietOffscreenMessages(QtMsgType type, const QMessageLogContext& context, c
     std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
 }
 
+// The runtime folder this process made for itself; empty while the
+// environment's own is in use.
+std::string& OwnRuntimeDir() {
+    static std::string dir;
+    return dir;
+}
+
+void RemoveOwnRuntimeDir() {
+    if (OwnRuntimeDir().empty()) return;
+    std::error_code ec;
+    std::filesystem::remove_all(OwnRuntimeDir(), ec);
+    OwnRuntimeDir().clear();
+    ::unsetenv("XDG_RUNTIME_DIR");
+}
+
+// The toolkit needs a per-user runtime folder. When the environment names
+// none it would make one of a fixed name in the shared temporary folder,
+// which any local user can create first; so the process makes a private
+// one of a random name (mkdtemp: mode 0700, never an existing path) and
+// removes it at exit. Should even that fail, the variable stays unset and
+// the toolkit warns and goes on: start-up never fails for want of it.
 void EnsureRuntimeDir() {
-    if (std::getenv("XDG_RUNTIME_DIR")) return;
-    const std::string dir = "/tmp/lumivar-runtime-" + std::to_string(getuid());
-    std::filesystem::create_directories(dir);
-    std::filesystem::permissions(dir, std::filesystem::perms::owner_all, std::filesystem::perm_options::replace);
-    setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+    const char* given = std::getenv("XDG_RUNTIME_DIR");
+    if (given && *given) return;
+    const char* tmp = std::getenv("TMPDIR");
+    std::string dir = std::string(tmp && *tmp ? tmp : "/tmp") + "/lumivar-runtime-XXXXXX";
+    if (!::mkdtemp(dir.data())) return;
+    OwnRuntimeDir() = dir;
+    [[maybe_unused]] static const bool removedAtExit = std::atexit(RemoveOwnRuntimeDir) == 0;
+    ::setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
 }
 
 }  // namespace
@@ -56,6 +79,7 @@ void StartPlatform(int& argc, char** argv, TPlatformMode mode) {
 void StopPlatform() {
     delete gApp;
     gApp = nullptr;
+    RemoveOwnRuntimeDir();
 }
 
 bool PlatformStarted() { return qApp != nullptr; }

@@ -9,8 +9,9 @@ enum class TPlatformMode {
 };
 
 // Creates the process's GUI application object once; later calls do nothing.
-// Offscreen mode selects the off-screen windowing back end and a private
-// runtime directory when none is set.
+// Offscreen mode selects the off-screen windowing back end. When the
+// environment names no runtime directory, a private one of a random name is
+// made for the process and removed at exit.
 void StartPlatform(int& argc, char** argv, TPlatformMode mode);
 // Destroys the GUI application object; the last thing a program does.
 void StopPlatform();

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -157,6 +158,43 @@ TEST_F(Batch, BadArgumentsAreRefusedWithUsage) {
         const TRun run = Run(args);
         EXPECT_EQ(run.status, 1) << args;
         EXPECT_NE(run.err.find("usage: lumivar"), std::string::npos) << args << ": " << run.err;
+    }
+}
+
+// Start-up needs a per-user runtime folder. With none in the environment,
+// a name that another local user could have taken first (a plain file, a
+// folder of someone else's) must not stop it, and nothing of a fixed name
+// may be left in the shared temporary folder. The viewer runs in a mount
+// namespace of its own with an empty temporary folder, so that the test
+// sees everything that lands there.
+TEST_F(Batch, StartsWithoutARuntimeFolderAndLeavesNoFixedNameInTheTemporaryFolder) {
+    const bool root = ::geteuid() == 0;
+    const std::string unshare = root ? "unshare -m" : "unshare -rm";
+    if (std::system((unshare + " true >/dev/null 2>&1").c_str()) != 0) GTEST_SKIP() << "no mount namespace available";
+    const std::string oldName = "lumivar-runtime-" + std::to_string(::getuid());
+    const std::string taken = "/tmp/" + oldName;
+    const struct {
+        const char* name;
+        std::string prepare;  // what is in the temporary folder before the run
+        std::string left;     // what must be there after it
+    } cases[] = {
+        {"nothing there", "true", ""},
+        {"a plain file of the old name", "touch " + taken, oldName + "\n"},
+        {"someone else's folder of the old name", "mkdir -m 0700 " + taken + " && chown 65534:65534 " + taken,
+         oldName + "\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (!root && c.prepare.find("chown") != std::string::npos) continue;  // only root can give a folder away
+        const std::string script = "mount -t tmpfs tmpfs /tmp && " + c.prepare +
+                                   " && env -u XDG_RUNTIME_DIR -u TMPDIR " + Viewer() +
+                                   " --batch --state; echo \"status $?\"; ls -A /tmp";
+        const TRun run = RunShell(unshare + " sh -c " + Quote(script), dir / "stderr.txt");
+        EXPECT_EQ(run.err, "");
+        const auto status = run.out.find("status ");
+        ASSERT_NE(status, std::string::npos) << run.out;
+        EXPECT_NE(run.out.find("\"lineCount\": 0"), std::string::npos) << run.out;
+        EXPECT_EQ(run.out.substr(status), "status 0\n" + c.left);
     }
 }
 
