@@ -1,6 +1,7 @@
 #include "Platform.h"
 
 #include <QApplication>
+#include <QSettings>
 
 #include <cstdio>
 #include <cstdlib>
@@ -62,6 +63,17 @@ void EnsureRuntimeDir() {
     ::setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
 }
 
+// The toolkit's own widgets keep state in a per-user settings file: the file
+// dialog stores its history and last folder there when it is destroyed. The
+// viewer never writes a file, so that store is pointed below /dev/null,
+// where no folder or file can be created: reads find nothing and writes
+// fail without a word.
+void KeepToolkitSettingsUnwritten() {
+    const QString nowhere = QStringLiteral("/dev/null");
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, nowhere);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, nowhere);
+}
+
 }  // namespace
 
 void StartPlatform(int& argc, char** argv, TPlatformMode mode) {
@@ -73,6 +85,7 @@ void StartPlatform(int& argc, char** argv, TPlatformMode mode) {
         gPreviousHandler = qInstallMessageHandler(QuietOffscreenMessages);
     }
     gApp = new QApplication(argc, argv);
+    KeepToolkitSettingsUnwritten();
     UseDesktopPalette();
 }
 

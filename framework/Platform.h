@@ -11,7 +11,8 @@ enum class TPlatformMode {
 // Creates the process's GUI application object once; later calls do nothing.
 // Offscreen mode selects the off-screen windowing back end. When the
 // environment names no runtime directory, a private one of a random name is
-// made for the process and removed at exit.
+// made for the process and removed at exit. The toolkit's own settings
+// store is kept from writing anything.
 void StartPlatform(int& argc, char** argv, TPlatformMode mode);
 // Destroys the GUI application object; the last thing a program does.
 void StopPlatform();

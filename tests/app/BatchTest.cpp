@@ -198,4 +198,20 @@ TEST_F(Batch, StartsWithoutARuntimeFolderAndLeavesNoFixedNameInTheTemporaryFolde
     }
 }
 
+// The open dialog of Qt keeps its history in the user's configuration
+// folder when it is destroyed; the viewer never writes a file.
+TEST_F(Batch, OpenWritesNothingIntoTheHome) {
+    const TTempDir home("lumivar-home");
+    const std::string first = Write("first.log", Line("INFO ", "a") + "\n");
+    const std::string second = Write("second.log", Line("AVISO", "b") + "\n");
+    const std::string env =
+        "env HOME=" + Quote(home.Path().string()) + " XDG_CONFIG_HOME=" + Quote(home.Path().string()) + " ";
+    const TRun run = RunShell(env + Viewer() + " --batch " + Quote(first) + " --open " + Quote(second) +
+                                  " --open " + Quote((dir / "missing.log").string()) + " --state",
+                              dir / "stderr.txt");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("\"Warn: 1\""), std::string::npos) << run.out;
+    EXPECT_TRUE(fs::is_empty(home.Path()));
+}
+
 }  // namespace

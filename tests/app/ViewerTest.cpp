@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -260,6 +261,23 @@ TEST_F(Viewer, OpenLoadsTheChosenFileAndCancelChangesNothing) {
     TOpenDialog::SetAutomation([](TFileDialogDriver& d) { d.Cancel(); });
     form->BtnOpen->Click();
     EXPECT_EQ(form->FileName(), second);
+}
+
+// The open dialog of Qt stores its history in the user's configuration
+// when it is destroyed; the viewer writes no file. The test main gives the
+// process an empty home of its own, which must stay empty.
+TEST_F(Viewer, TheOpenDialogWritesNothingIntoTheHome) {
+    const char* home = std::getenv("HOME");
+    ASSERT_TRUE(home && fs::is_empty(home));
+    auto form = Open(files.Path("none.log"));
+    const String chosen = files.Write("chosen.log", Line("AVISO", "x") + "\n");
+    TOpenDialog::SetAutomation([&](TFileDialogDriver& d) { d.Accept(chosen); });
+    form->BtnOpen->Click();
+    TOpenDialog::SetAutomation([](TFileDialogDriver& d) { d.Cancel(); });
+    form->BtnOpen->Click();
+    EXPECT_EQ(form->FileName(), chosen);
+    EXPECT_TRUE(fs::is_empty(home));
+    EXPECT_FALSE(fs::exists(std::getenv("XDG_CONFIG_HOME")));
 }
 
 TEST_F(Viewer, SelectAllThenCopyPutsTheWholeTextOnTheClipboard) {
