@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "Graphics.h"
 
@@ -74,7 +75,17 @@ void KeepToolkitSettingsUnwritten() {
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, nowhere);
 }
 
+std::vector<void (*)()>& StartHandlers() {
+    static std::vector<void (*)()> handlers;
+    return handlers;
+}
+
 }  // namespace
+
+void WhenPlatformStarts(void (*handler)()) {
+    StartHandlers().push_back(handler);
+    if (PlatformStarted()) handler();
+}
 
 void StartPlatform(int& argc, char** argv, TPlatformMode mode) {
     if (gApp || qApp) return;
@@ -87,6 +98,7 @@ void StartPlatform(int& argc, char** argv, TPlatformMode mode) {
     gApp = new QApplication(argc, argv);
     KeepToolkitSettingsUnwritten();
     UseDesktopPalette();
+    for (void (*handler)() : StartHandlers()) handler();
 }
 
 void StopPlatform() {
