@@ -6,6 +6,7 @@
 #include "Dialogs.h"
 #include "Forms.h"
 #include "Platform.h"
+#include "SysUtils.h"
 #include "Unit1.h"
 
 namespace {
@@ -141,7 +142,7 @@ std::string StateJson(TForm1& form, bool withLines) {
 int RunBatch(const TCommandLine& cl, int& argc, char** argv) {
     StartPlatform(argc, argv, TPlatformMode::Offscreen);
     if (cl.ClassicPalette) UseClassicPalette();
-    TForm1::SetStartupFileName(S(cl.FileName));
+    TForm1::SetStartupFileName(FileNameFromBytes(cl.FileName));
 
     Application->Initialize();
     Application->SetErrorDisplay(TErrorDisplay::StandardError);
@@ -153,7 +154,7 @@ int RunBatch(const TCommandLine& cl, int& argc, char** argv) {
     int status = 0;
     for (const auto& step : cl.Steps) {
         if (step.Kind == TBatchStep::Open) {
-            const String path = S(step.Argument);
+            const String path = FileNameFromBytes(step.Argument);
             TOpenDialog::SetAutomation([path](TFileDialogDriver& dialog) { dialog.Accept(path); });
             GuardEvent([] { Form1->BtnOpen->Click(); });
             TOpenDialog::SetAutomation(nullptr);

@@ -33,12 +33,12 @@ String ReasonText(int errorNumber) {
 }  // namespace
 
 String CannotOpenFileMessage(const String& fileName, int errorNumber) {
-    return u"Cannot open file \"" + ExpandFileName(fileName) + u"\". " + ReasonText(errorNumber);
+    return u"Cannot open file \"" + DisplayFileName(ExpandFileName(fileName)) + u"\". " + ReasonText(errorNumber);
 }
 
 int OpenForReading(const String& fileName) {
     // Non-blocking, so that opening a FIFO without a writer cannot hang.
-    const int fd = ::open(StringToUtf8(fileName).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = ::open(FileNameToBytes(fileName).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) throw EFOpenError(CannotOpenFileMessage(fileName, errno));
     struct stat st {};
     if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
@@ -217,6 +217,12 @@ bool IsUtf8(const char* data, std::size_t size, bool allowSurrogates) {
 
 bool IsStrictUtf8(const char* data, std::size_t size) { return IsUtf8(data, size, false); }
 bool IsGeneralisedUtf8(const char* data, std::size_t size) { return IsUtf8(data, size, true); }
+
+std::size_t StrictUtf8SequenceLength(const char* data, std::size_t size) {
+    if (size == 0) return 0;
+    const auto* p = reinterpret_cast<const unsigned char*>(data);
+    return Utf8SequenceLength(p, p + size, false);
+}
 
 std::size_t Utf16Length(const char* data, std::size_t size) {
     std::size_t units = 0;

@@ -19,7 +19,7 @@ class EOutOfMemory : public Exception { using Exception::Exception; };
 
 // "Cannot open file "<full path>". <reason>", the reason being the system's
 // text for errorNumber without trailing blanks, control characters and
-// full stops.
+// full stops; the path as DisplayFileName shows it.
 String CannotOpenFileMessage(const String& fileName, int errorNumber);
 
 enum class TTextEncoding {
@@ -37,6 +37,9 @@ TTextEncoding DetectByteOrderMark(const char* data, std::size_t size, std::size_
 
 // Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
 bool IsStrictUtf8(const char* data, std::size_t size);
+// Length of the strict UTF-8 sequence that data starts with; 0 when it is
+// malformed (or size is 0).
+std::size_t StrictUtf8SequenceLength(const char* data, std::size_t size);
 // The generalised form that the toolkit's own conversion writes: like strict
 // UTF-8, but surrogate code points (a lone half of a pair) are allowed.
 bool IsGeneralisedUtf8(const char* data, std::size_t size);

@@ -214,4 +214,25 @@ TEST_F(Batch, OpenWritesNothingIntoTheHome) {
     EXPECT_TRUE(fs::is_empty(home.Path()));
 }
 
+// A file's name is the platform's bytes: one that is not UTF-8 opens from
+// the command line, through the dialog and in the filter, and an error
+// shows it to people with U+FFFD for the byte that is not UTF-8.
+TEST_F(Batch, ANameThatIsNotUtf8OpensEverywhere) {
+    const std::string log = Write("latin\xE9.log", Line("ERRO ", "x") + "\n" + Line("INFO ", "y") + "\n");
+    const std::string other = Write("other.log", "");
+    for (const std::string& args : {"--batch " + Quote(log) + " --state",
+                                    "--batch " + Quote(other) + " --open " + Quote(log) + " --state",
+                                    "--batch " + Quote(log) + " --click BtnError --state"}) {
+        const TRun run = Run(args);
+        ASSERT_EQ(run.status, 0) << args << ": " << run.err;
+        EXPECT_NE(run.out.find("\"Info: 1\", \"Warn: 0\", \"Error: 1\""), std::string::npos)
+            << args << ": " << run.out;
+    }
+    fs::create_directory(dir / "folder\xE9");
+    const TRun run = Run("--batch " + Quote((dir / "folder\xE9").string()) + " --click BtnError");
+    EXPECT_EQ(run.status, 2);
+    const std::string shown = (dir / "folder").string() + "\xEF\xBF\xBD";  // U+FFFD
+    EXPECT_EQ(run.err, "lumivar: Cannot open file \"" + shown + "\". Is a directory.\n");
+}
+
 }  // namespace

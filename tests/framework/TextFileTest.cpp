@@ -11,6 +11,7 @@
 
 #include "RichText.h"
 #include "Strings.h"
+#include "SysUtils.h"
 #include "TempDir.h"
 #include "TextFile.h"
 
@@ -21,9 +22,9 @@ namespace fs = std::filesystem;
 class TempDir {
 public:
     String Write(const std::string& name, const std::string& bytes) const {
-        return Utf8ToString(dir_.Write(name, bytes).string());
+        return FileNameFromBytes(dir_.Write(name, bytes).string());
     }
-    String PathOf(const std::string& name) const { return Utf8ToString((dir_ / name).string()); }
+    String PathOf(const std::string& name) const { return FileNameFromBytes((dir_ / name).string()); }
 
 private:
     TTempDir dir_{"lumivar-text"};
@@ -302,6 +303,45 @@ TEST(TextLoaders, ReasonLosesTrailingFullStopsAndBlanks) {
         EXPECT_NE(message.back(), u'.');
         EXPECT_GT(message.back(), u' ');
     }
+}
+
+// Loads a file into both loaders, each holding a line before; returns the
+// message of what each raised (empty when it loaded), and checks that a
+// loader that failed kept its line.
+template <class TError>
+std::vector<String> LoadErrors(const String& file) {
+    std::vector<String> messages;
+    TStringList list;
+    list.Add(u"kept");
+    TRichTextDocument view;
+    view.Lines().Add(u"kept");
+    for (TStrings* lines : {static_cast<TStrings*>(&list), static_cast<TStrings*>(&view.Lines())}) {
+        try {
+            lines->LoadFromFile(file);
+            messages.emplace_back();
+        } catch (const TError& e) {
+            messages.push_back(e.Message());
+            EXPECT_EQ(LinesOf(*lines), std::vector<String>{u"kept"});
+        }
+    }
+    return messages;
+}
+
+// A name that is not UTF-8 reaches the open call as its own bytes; a
+// message shows such a byte to people as U+FFFD.
+TEST(TextLoaders, ANameThatIsNotUtf8Opens) {
+    TempDir dir;
+    const String file = dir.Write("latin\xE9.log", "one\ntwo\n");
+    TStringList list;
+    list.LoadFromFile(file);
+    EXPECT_EQ(LinesOf(list), (std::vector<String>{u"one", u"two"}));
+    TRichTextDocument view;
+    view.Lines().LoadFromFile(file);
+    EXPECT_EQ(LinesOf(view.Lines()), (std::vector<String>{u"one", u"two"}));
+    const String missing = dir.PathOf("gone\xE9.log");
+    const String shown = dir.PathOf("gone") + u"\uFFFD.log";
+    const String message = u"Cannot open file \"" + shown + u"\". No such file or directory";
+    EXPECT_EQ(LoadErrors<EFOpenError>(missing), (std::vector<String>{message, message}));
 }
 
 }  // namespace
