@@ -4,6 +4,8 @@
 #include <QGuiApplication>
 #include <QMimeData>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <system_error>
 
@@ -60,10 +62,12 @@ String DisplayFileName(std::u16string_view fileName) {
     return shown;
 }
 
+bool IsLoadableFileMode(unsigned mode) { return S_ISREG(mode) || S_ISFIFO(mode); }
+
 bool FileExists(const String& fileName) {
     if (fileName.empty()) return false;
-    std::error_code ec;
-    return std::filesystem::is_regular_file(std::filesystem::path(FileNameToBytes(fileName)), ec);
+    struct stat st {};
+    return ::stat(FileNameToBytes(fileName).c_str(), &st) == 0 && IsLoadableFileMode(st.st_mode);
 }
 
 String ExpandFileName(const String& fileName) {

@@ -15,8 +15,12 @@ std::string FileNameToBytes(std::u16string_view fileName);
 // The name as a person reads it: each byte that is not UTF-8 shows as U+FFFD.
 String DisplayFileName(std::u16string_view fileName);
 
-// True if a file (not a directory) exists at the path; a symbolic link is
-// followed, and a link whose target is missing counts as missing.
+// The kinds of file that the loaders read (a stat mode): a regular file or a
+// FIFO. Directories, devices and sockets are no text to read.
+bool IsLoadableFileMode(unsigned mode);
+// True if a file that the loaders read exists at the path (see
+// IsLoadableFileMode); a symbolic link is followed, and a link whose target
+// is missing counts as missing.
 bool FileExists(const String& fileName);
 // The absolute, lexically normalised form of a path (a relative one is
 // taken against the working directory).

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -212,6 +213,18 @@ TEST_F(Batch, OpenWritesNothingIntoTheHome) {
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("\"Warn: 1\""), std::string::npos) << run.out;
     EXPECT_TRUE(fs::is_empty(home.Path()));
+}
+
+// A filter on a device that never ends (/dev/zero) must not read it: it ends
+// at once with a clear error, its memory never near the size of a read.
+TEST_F(Batch, AFilterOnADeviceEndsAtOnceWithAClearError) {
+    const TRun run = Run("--batch /dev/zero --click BtnError --state");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "lumivar: Cannot open file \"/dev/zero\". Not a regular file.\n");
+    EXPECT_NE(run.out.find("\"lineCount\": 0"), std::string::npos) << run.out;
+    rusage usage{};
+    ASSERT_EQ(::getrusage(RUSAGE_CHILDREN, &usage), 0);
+    EXPECT_LT(usage.ru_maxrss, 1024L * 1024L) << "kilobytes at the peak";
 }
 
 // A file's name is the platform's bytes: one that is not UTF-8 opens from

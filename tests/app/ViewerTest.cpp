@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -9,11 +10,13 @@
 #include <vector>
 
 #include "Dialogs.h"
+#include "FifoWriter.h"
 #include "Forms.h"
 #include "PixelPicture.h"
 #include "Platform.h"
 #include "SysUtils.h"
 #include "TempDir.h"
+#include "TextFile.h"
 #include "Unit1.h"
 
 namespace {
@@ -278,6 +281,27 @@ TEST_F(Viewer, TheOpenDialogWritesNothingIntoTheHome) {
     EXPECT_EQ(form->FileName(), chosen);
     EXPECT_TRUE(fs::is_empty(home));
     EXPECT_FALSE(fs::exists(std::getenv("XDG_CONFIG_HOME")));
+}
+
+// A FIFO whose writer never stops ends the start or a filter with "Out of
+// memory." once the loader's limit is reached (small here), and the view
+// keeps what it showed.
+TEST_F(Viewer, AFifoThatNeverEndsStopsWithOutOfMemory) {
+    const TTempDir dir("lumivar-viewer-fifo");
+    const fs::path fifo = dir / "endless.log";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::uint64_t saved = SetTextSizeLimit(std::uint64_t{1} << 20);
+    {
+        const TFifoWriter writer(fifo, Line("ERRO ", "again") + "\n", TFifoWriter::Forever);
+        auto form = Open(FileNameFromBytes(fifo.string()));
+        EXPECT_EQ(errors, std::vector<String>{u"Out of memory."});
+        EXPECT_EQ(form->RichEdit1->Lines()->Count(), 0);
+        GuardEvent([&] { form->BtnError->Click(); });
+        EXPECT_EQ(errors, (std::vector<String>{u"Out of memory.", u"Out of memory."}));
+        EXPECT_EQ(form->RichEdit1->Lines()->Count(), 0);
+        EXPECT_LT(writer.BytesSent(), std::size_t{16} << 20);
+    }
+    SetTextSizeLimit(saved);
 }
 
 TEST_F(Viewer, SelectAllThenCopyPutsTheWholeTextOnTheClipboard) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -96,6 +97,11 @@ TEST(Files, ExistsForFilesAndLinkedFilesOnly) {
     EXPECT_FALSE(FileExists(S(dir.string())));
     EXPECT_FALSE(FileExists(S((dir / "none.log").string())));
     EXPECT_FALSE(FileExists(u""));
+    // What the loaders read: a FIFO is a file, a device is none.
+    ASSERT_EQ(::mkfifo((dir / "pipe.log").c_str(), 0600), 0);
+    EXPECT_TRUE(FileExists(S((dir / "pipe.log").string())));
+    EXPECT_FALSE(FileExists(u"/dev/zero"));
+    EXPECT_FALSE(FileExists(u"/dev/null"));
 }
 
 // A file name is the platform's bytes: every byte sequence comes back from
