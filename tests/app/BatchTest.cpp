@@ -155,7 +155,8 @@ TEST_F(Batch, ScreenshotIsAPngOfTheWindow) {
 
 TEST_F(Batch, BadArgumentsAreRefusedWithUsage) {
     for (const char* args : {"--batch --frobnicate", "--batch --click BtnOpen", "--batch --click NoSuchControl",
-                             "--batch --lines", "--batch a.log b.log", "--state", "--batch --open ''"}) {
+                             "--batch --lines", "--batch a.log b.log", "--batch -- a.log b.log", "--state",
+                             "--batch --open ''"}) {
         const TRun run = Run(args);
         EXPECT_EQ(run.status, 1) << args;
         EXPECT_NE(run.err.find("usage: lumivar"), std::string::npos) << args << ": " << run.err;
