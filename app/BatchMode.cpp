@@ -6,6 +6,7 @@
 #include "Dialogs.h"
 #include "Forms.h"
 #include "Platform.h"
+#include "SysUtils.h"
 #include "Unit1.h"
 
 namespace {
@@ -15,9 +16,9 @@ bool StartsWith(std::string_view s, std::string_view prefix) { return s.substr(0
 }  // namespace
 
 std::string UsageText() {
-    return "usage: lumivar [--palette classic] [FILE]\n"
-           "       lumivar --batch [FILE] [--open PATH] [--click NAME]... [--screenshot OUT.png] [--state [--lines]]\n"
-           "               [--palette classic]\n";
+    return "usage: lumivar [--palette classic] [[--] FILE]\n"
+           "       lumivar --batch [--open PATH] [--click NAME]... [--screenshot OUT.png] [--state [--lines]]\n"
+           "               [--palette classic] [[--] FILE]\n";
 }
 
 TCommandLine ParseCommandLine(int argc, char** argv) {
@@ -25,8 +26,22 @@ TCommandLine ParseCommandLine(int argc, char** argv) {
     auto fail = [&cl](const std::string& message) {
         if (cl.Error.empty()) cl.Error = message;
     };
+    auto takeFile = [&](std::string_view arg) {
+        if (cl.FileName.empty()) cl.FileName = arg;
+        else fail("more than one FILE given");
+    };
+    // After "--" an argument is FILE whatever it starts with (a log named "--x.log").
+    bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
+        if (optionsEnded) {
+            takeFile(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
         auto value = [&](const char* option) -> std::string {
             if (i + 1 >= argc) {
                 fail(std::string(option) + " needs a value");
@@ -45,8 +60,7 @@ TCommandLine ParseCommandLine(int argc, char** argv) {
             if (palette == "classic") cl.ClassicPalette = true;
             else if (!palette.empty()) fail("unknown palette '" + palette + "' (only 'classic' is known)");
         } else if (StartsWith(arg, "--")) fail("unknown option '" + std::string(arg) + "'");
-        else if (cl.FileName.empty()) cl.FileName = arg;
-        else fail("more than one FILE given");
+        else takeFile(arg);
     }
     if (!cl.Batch && (!cl.Steps.empty() || !cl.Screenshot.empty() || cl.State || cl.Lines))
         fail("--open, --click, --screenshot, --state and --lines need --batch");
@@ -141,7 +155,7 @@ std::string StateJson(TForm1& form, bool withLines) {
 int RunBatch(const TCommandLine& cl, int& argc, char** argv) {
     StartPlatform(argc, argv, TPlatformMode::Offscreen);
     if (cl.ClassicPalette) UseClassicPalette();
-    TForm1::SetStartupFileName(S(cl.FileName));
+    TForm1::SetStartupFileName(FileNameFromBytes(cl.FileName));
 
     Application->Initialize();
     Application->SetErrorDisplay(TErrorDisplay::StandardError);
@@ -153,7 +167,7 @@ int RunBatch(const TCommandLine& cl, int& argc, char** argv) {
     int status = 0;
     for (const auto& step : cl.Steps) {
         if (step.Kind == TBatchStep::Open) {
-            const String path = S(step.Argument);
+            const String path = FileNameFromBytes(step.Argument);
             TOpenDialog::SetAutomation([path](TFileDialogDriver& dialog) { dialog.Accept(path); });
             GuardEvent([] { Form1->BtnOpen->Click(); });
             TOpenDialog::SetAutomation(nullptr);

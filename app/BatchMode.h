@@ -13,6 +13,7 @@ struct TBatchStep {
 struct TCommandLine {
     bool Batch = false;
     bool ClassicPalette = false;
+    // File names (FILE, --open PATH) stay the platform's bytes as given.
     std::string FileName;          // FILE, or empty for the default path
     std::vector<TBatchStep> Steps;  // --open and --click, in order
     std::string Screenshot;         // --screenshot OUT.png

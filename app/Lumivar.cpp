@@ -5,6 +5,7 @@
 #include "BatchMode.h"
 #include "Forms.h"
 #include "Platform.h"
+#include "SysUtils.h"
 #include "Unit1.h"
 
 int main(int argc, char** argv) {
@@ -20,7 +21,7 @@ int main(int argc, char** argv) {
     }
     StartPlatform(argc, argv, TPlatformMode::Desktop);
     if (commandLine.ClassicPalette) UseClassicPalette();
-    TForm1::SetStartupFileName(S(commandLine.FileName));
+    TForm1::SetStartupFileName(FileNameFromBytes(commandLine.FileName));
 
     Application->Initialize();
     Application->SetMainFormOnTaskBar(true);

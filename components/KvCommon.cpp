@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "KvGrafx.h"
+#include "Platform.h"
 #include "Settings.h"
 
 // ---------------------------------------------------------------------------
@@ -438,9 +439,23 @@ TKvXPColorScheme GetXPColorScheme() {
     return xpcsBlue;
 }
 
-// In this order: the scheme's colours are chosen knowing the display's depth.
-bool FullColorSupported = IsFullColorSupported();
-TKvXPColorScheme CurrentXPColorScheme = GetXPColorScheme();
+bool FullColorSupported = true;
+TKvXPColorScheme CurrentXPColorScheme = xpcsBlue;
+
+namespace {
+
+// Neither can be known when the program is loaded: the screen's depth needs
+// the running platform, and the settings reader may be pointed elsewhere
+// (a test's own settings) only just before the platform starts. In this
+// order: the scheme's colours are chosen knowing the display's depth.
+void ReadDisplayColours() {
+    FullColorSupported = IsFullColorSupported();
+    CurrentXPColorScheme = GetXPColorScheme();
+}
+
+[[maybe_unused]] const bool gDisplayColoursReadAtStart = (WhenPlatformStarts(ReadDisplayColours), true);
+
+}  // namespace
 
 // ---------------------------------------------------------------------------
 // Scheme colours

@@ -151,8 +151,9 @@ TColor ActiveStyleFontColor(TStyleFont SF);
 bool IsFullColorSupported();
 TKvXPColorScheme GetXPColorScheme();
 
-// Set once when the unit starts (FullColorSupported first); a panel
-// re-reads the scheme when the desktop theme changes.
+// Set when the platform starts (FullColorSupported first; full colour and
+// the blue scheme until then); a panel re-reads the scheme when the desktop
+// theme changes.
 extern bool FullColorSupported;
 extern TKvXPColorScheme CurrentXPColorScheme;
 

@@ -1,5 +1,6 @@
 #include "Dialogs.h"
 
+#include <QFile>
 #include <QFileDialog>
 #include <QTimer>
 
@@ -40,6 +41,14 @@ private:
     String& confirmed_;
 };
 
+// File names travel as the platform's bytes (see FileNameFromBytes); the
+// toolkit has its own decoding of them.
+QString ToQFileName(const String& fileName) {
+    return QFile::decodeName(QByteArray::fromStdString(FileNameToBytes(fileName)));
+}
+
+String FromQFileName(const QString& fileName) { return FileNameFromBytes(QFile::encodeName(fileName).toStdString()); }
+
 }  // namespace
 
 std::vector<String> FilterToNameFilters(const String& filter) {
@@ -75,9 +84,9 @@ bool TOpenDialog::Execute() {
     QStringList filters;
     for (const String& f : FilterToNameFilters(filter_)) filters << ToQString(f);
     if (!filters.isEmpty()) dialog.setNameFilters(filters);
-    if (!initialDir_.empty()) dialog.setDirectory(ToQString(initialDir_));
+    if (!initialDir_.empty()) dialog.setDirectory(ToQFileName(initialDir_));
     if (!defaultExt_.empty()) dialog.setDefaultSuffix(ToQString(defaultExt_));
-    if (!fileName_.empty()) dialog.selectFile(ToQString(fileName_));
+    if (!fileName_.empty()) dialog.selectFile(ToQFileName(fileName_));
     dialog.setSizeGripEnabled(options_.Contains(ofEnableSizing));
     String confirmed;  // what an automation confirmed
     if (gAutomation) {
@@ -93,6 +102,6 @@ bool TOpenDialog::Execute() {
     }
     const QStringList files = dialog.selectedFiles();
     if (files.isEmpty()) return false;
-    fileName_ = ExpandFileName(FromQString(files.first()));
+    fileName_ = ExpandFileName(FromQFileName(files.first()));
     return true;
 }

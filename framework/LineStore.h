@@ -19,9 +19,10 @@ public:
 
     // Replaces the content with the lines of a text file (byte-order mark,
     // else UTF-8 when valid, else Windows-1252; CR LF, CR and LF breaks).
-    // Raises EFOpenError when the file cannot be opened, ETextReadError when
-    // reading fails and std::bad_alloc when memory runs out; the content is
-    // unchanged then.
+    // Raises EFOpenError when the file cannot be opened (or is not of a
+    // kind that loads), ETextReadError when reading fails, EOutOfMemory when
+    // it is larger than TextSizeLimit and std::bad_alloc when memory runs
+    // out; the content is unchanged then.
     void LoadFromFile(const String& fileName);
     void Clear();
     void Swap(TLineStore& other) noexcept;

@@ -1,13 +1,14 @@
 #include "Platform.h"
 
 #include <QApplication>
+#include <QSettings>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <memory>
 #include <string>
-#include <unistd.h>
+#include <system_error>
+#include <vector>
 
 #include "Graphics.h"
 
@@ -31,15 +32,60 @@ void QuietOffscreenMessages(QtMsgType type, const QMessageLogContext& context, c
     std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
 }
 
+// The runtime folder this process made for itself; empty while the
+// environment's own is in use.
+std::string& OwnRuntimeDir() {
+    static std::string dir;
+    return dir;
+}
+
+void RemoveOwnRuntimeDir() {
+    if (OwnRuntimeDir().empty()) return;
+    std::error_code ec;
+    std::filesystem::remove_all(OwnRuntimeDir(), ec);
+    OwnRuntimeDir().clear();
+    ::unsetenv("XDG_RUNTIME_DIR");
+}
+
+// The toolkit needs a per-user runtime folder. When the environment names
+// none it would make one of a fixed name in the shared temporary folder,
+// which any local user can create first; so the process makes a private
+// one of a random name (mkdtemp: mode 0700, never an existing path) and
+// removes it at exit. Should even that fail, the variable stays unset and
+// the toolkit warns and goes on: start-up never fails for want of it.
 void EnsureRuntimeDir() {
-    if (std::getenv("XDG_RUNTIME_DIR")) return;
-    const std::string dir = "/tmp/lumivar-runtime-" + std::to_string(getuid());
-    std::filesystem::create_directories(dir);
-    std::filesystem::permissions(dir, std::filesystem::perms::owner_all, std::filesystem::perm_options::replace);
-    setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+    const char* given = std::getenv("XDG_RUNTIME_DIR");
+    if (given && *given) return;
+    const char* tmp = std::getenv("TMPDIR");
+    std::string dir = std::string(tmp && *tmp ? tmp : "/tmp") + "/lumivar-runtime-XXXXXX";
+    if (!::mkdtemp(dir.data())) return;
+    OwnRuntimeDir() = dir;
+    [[maybe_unused]] static const bool removedAtExit = std::atexit(RemoveOwnRuntimeDir) == 0;
+    ::setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+}
+
+// The toolkit's own widgets keep state in a per-user settings file: the file
+// dialog stores its history and last folder there when it is destroyed. The
+// viewer never writes a file, so that store is pointed below /dev/null,
+// where no folder or file can be created: reads find nothing and writes
+// fail without a word.
+void KeepToolkitSettingsUnwritten() {
+    const QString nowhere = QStringLiteral("/dev/null");
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, nowhere);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, nowhere);
+}
+
+std::vector<void (*)()>& StartHandlers() {
+    static std::vector<void (*)()> handlers;
+    return handlers;
 }
 
 }  // namespace
+
+void WhenPlatformStarts(void (*handler)()) {
+    StartHandlers().push_back(handler);
+    if (PlatformStarted()) handler();
+}
 
 void StartPlatform(int& argc, char** argv, TPlatformMode mode) {
     if (gApp || qApp) return;
@@ -50,12 +96,15 @@ void StartPlatform(int& argc, char** argv, TPlatformMode mode) {
         gPreviousHandler = qInstallMessageHandler(QuietOffscreenMessages);
     }
     gApp = new QApplication(argc, argv);
+    KeepToolkitSettingsUnwritten();
     UseDesktopPalette();
+    for (void (*handler)() : StartHandlers()) handler();
 }
 
 void StopPlatform() {
     delete gApp;
     gApp = nullptr;
+    RemoveOwnRuntimeDir();
 }
 
 bool PlatformStarted() { return qApp != nullptr; }

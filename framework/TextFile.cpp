@@ -10,6 +10,7 @@
 #include <cstring>
 #include <exception>
 #include <thread>
+#include <utility>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -30,25 +31,71 @@ String ReasonText(int errorNumber) {
     return reason;
 }
 
+String CannotOpenMessage(const String& fileName, const String& reason) {
+    return u"Cannot open file \"" + DisplayFileName(ExpandFileName(fileName)) + u"\". " + reason;
+}
+
+// Why a file of this status is no text to load; empty when it is one.
+String RefusalReason(const struct stat& st) {
+    if (IsLoadableFileMode(st.st_mode)) return String();
+    if (S_ISDIR(st.st_mode)) return ReasonText(EISDIR);
+    // A device such as /dev/zero would never end, and a socket is no file.
+    return u"Not a regular file";
+}
+
 }  // namespace
 
 String CannotOpenFileMessage(const String& fileName, int errorNumber) {
-    return u"Cannot open file \"" + ExpandFileName(fileName) + u"\". " + ReasonText(errorNumber);
+    return CannotOpenMessage(fileName, ReasonText(errorNumber));
 }
 
 int OpenForReading(const String& fileName) {
-    // Non-blocking, so that opening a FIFO without a writer cannot hang.
-    const int fd = ::open(StringToUtf8(fileName).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) throw EFOpenError(CannotOpenFileMessage(fileName, errno));
+    const std::string path = FileNameToBytes(fileName);
+    // Refused before it is opened where possible: opening a device can act
+    // by itself (rewind a tape), and a socket does not open at all.
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        const int error = S_ISDIR(st.st_mode) ? EISDIR : errno;
+    if (::stat(path.c_str(), &st) == 0) {
+        const String refusal = RefusalReason(st);
+        if (!refusal.empty()) throw EFOpenError(CannotOpenMessage(fileName, refusal));
+    }
+    // Non-blocking, so that opening a FIFO without a writer (or a device
+    // that waits for a carrier) cannot hang.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) throw EFOpenError(CannotOpenFileMessage(fileName, errno));
+    // What was opened decides: the path may name something else by now.
+    const String refusal = ::fstat(fd, &st) == 0 ? RefusalReason(st) : ReasonText(errno);
+    if (!refusal.empty()) {
         ::close(fd);
-        throw EFOpenError(CannotOpenFileMessage(fileName, error));
+        throw EFOpenError(CannotOpenMessage(fileName, refusal));
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return fd;
 }
+
+// ---------------------------------------------------------------------------
+// The size limit
+
+namespace {
+
+std::uint64_t HalfThePhysicalMemory() {
+    const long pages = ::sysconf(_SC_PHYS_PAGES);
+    const long pageSize = ::sysconf(_SC_PAGESIZE);
+    if (pages <= 0 || pageSize <= 0) return UINT64_MAX;
+    return static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize) / 2;
+}
+
+std::uint64_t& Limit() {
+    static std::uint64_t limit = HalfThePhysicalMemory();
+    return limit;
+}
+
+[[noreturn]] void RaiseTooLarge() { throw EOutOfMemory(u"Out of memory"); }
+
+}  // namespace
+
+std::uint64_t TextSizeLimit() { return Limit(); }
+
+std::uint64_t SetTextSizeLimit(std::uint64_t limit) { return std::exchange(Limit(), limit); }
 
 // ---------------------------------------------------------------------------
 // Reading
@@ -92,7 +139,10 @@ std::size_t ReadRange(int fd, char* data, std::size_t from, std::size_t to, int 
     return at;
 }
 
+// Reads to the end of the file, however long it turns out to be (a FIFO, or
+// a file that grows while it is read), but never past TextSizeLimit.
 void ReadSequentially(int fd, TPodArray<char>& bytes, std::size_t expected) {
+    const std::uint64_t limit = TextSizeLimit();
     bytes.Resize(0);
     bytes.Reserve(std::max<std::size_t>(expected, 64 * 1024));
     char probe[64 * 1024];
@@ -110,6 +160,7 @@ void ReadSequentially(int fd, TPodArray<char>& bytes, std::size_t expected) {
             if (errno == EINTR) continue;
             RaiseReadError(errno);
         }
+        if (at + static_cast<std::uint64_t>(got) > limit) RaiseTooLarge();
         if (full)
             bytes.Append(probe, static_cast<std::size_t>(got));
         else
@@ -122,6 +173,7 @@ void ReadSequentially(int fd, TPodArray<char>& bytes, std::size_t expected) {
 bool ReadWholeFile(int fd, TPodArray<char>& bytes, TChunkObserver* observer) {
     struct stat st {};
     if (::fstat(fd, &st) != 0) RaiseReadError(errno);
+    if (S_ISREG(st.st_mode) && static_cast<std::uint64_t>(st.st_size) > TextSizeLimit()) RaiseTooLarge();
     const std::size_t size = S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) : 0;
     if (!S_ISREG(st.st_mode) || size < kParallelFrom || !observer) {
         bytes = AllocateForFile(size);
@@ -217,6 +269,12 @@ bool IsUtf8(const char* data, std::size_t size, bool allowSurrogates) {
 
 bool IsStrictUtf8(const char* data, std::size_t size) { return IsUtf8(data, size, false); }
 bool IsGeneralisedUtf8(const char* data, std::size_t size) { return IsUtf8(data, size, true); }
+
+std::size_t StrictUtf8SequenceLength(const char* data, std::size_t size) {
+    if (size == 0) return 0;
+    const auto* p = reinterpret_cast<const unsigned char*>(data);
+    return Utf8SequenceLength(p, p + size, false);
+}
 
 std::size_t Utf16Length(const char* data, std::size_t size) {
     std::size_t units = 0;

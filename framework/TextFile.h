@@ -19,8 +19,17 @@ class EOutOfMemory : public Exception { using Exception::Exception; };
 
 // "Cannot open file "<full path>". <reason>", the reason being the system's
 // text for errorNumber without trailing blanks, control characters and
-// full stops.
+// full stops; the path as DisplayFileName shows it.
 String CannotOpenFileMessage(const String& fileName, int errorNumber);
+
+// The most bytes a loader reads from one file: half the machine's memory by
+// default, since a text must fit twice while it is replaced (the old and the
+// new text of a refresh, the view and the list of a filter). A larger
+// regular file is refused before it is read; a FIFO is read up to the limit.
+// Either way the loader raises EOutOfMemory ("Out of memory"). Setting the
+// limit (tests) returns the previous one.
+std::uint64_t TextSizeLimit();
+std::uint64_t SetTextSizeLimit(std::uint64_t limit);
 
 enum class TTextEncoding {
     Unmarked,  // no byte-order mark: UTF-8 when valid, else Windows-1252
@@ -37,6 +46,9 @@ TTextEncoding DetectByteOrderMark(const char* data, std::size_t size, std::size_
 
 // Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
 bool IsStrictUtf8(const char* data, std::size_t size);
+// Length of the strict UTF-8 sequence that data starts with; 0 when it is
+// malformed (or size is 0).
+std::size_t StrictUtf8SequenceLength(const char* data, std::size_t size);
 // The generalised form that the toolkit's own conversion writes: like strict
 // UTF-8, but surrogate code points (a lone half of a pair) are allowed.
 bool IsGeneralisedUtf8(const char* data, std::size_t size);
@@ -83,7 +95,10 @@ struct TChunkObserver {
 };
 
 // Opens a file for reading; raises EFOpenError with CannotOpenFileMessage
-// when it cannot be opened or is a directory. The caller closes the result.
+// when it cannot be opened or is not of a kind that loads (a directory:
+// "Is a directory"; a device or a socket: "Not a regular file"; see
+// IsLoadableFileMode). Opening never waits for a FIFO's writer and never
+// makes a terminal the process's own. The caller closes the result.
 int OpenForReading(const String& fileName);
 
 // Reads the whole of an open file into bytes (exactly its size, nothing
@@ -92,7 +107,8 @@ int OpenForReading(const String& fileName);
 // caller can work on the bytes while they are still in the cache. Returns
 // true when the observer saw the whole content, false when the file was
 // read in one piece instead (small, not a regular file, or changed while it
-// was read). Raises ETextReadError when reading fails.
+// was read). Raises ETextReadError when reading fails and EOutOfMemory when
+// the content passes TextSizeLimit.
 bool ReadWholeFile(int fd, TPodArray<char>& bytes, TChunkObserver* observer);
 
 // Splits text[begin, end) by the rules of ScanLines while it arrives in two

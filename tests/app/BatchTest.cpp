@@ -1,62 +1,25 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <unistd.h>
 
-#include <array>
-#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
+
+#include "BatchRun.h"
+#include "TempDir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct TRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
 // Runs the viewer's batch mode the way a script does.
 class Batch : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() / ("lumivar-batch-" + std::to_string(getpid()) + "-" +
-                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-    }
-    std::string Write(const std::string& name, const std::string& bytes) {
-        std::ofstream(dir / name, std::ios::binary) << bytes;
-        return (dir / name).string();
-    }
-    static std::string Quote(const std::string& s) {
-        std::string q = "'";
-        for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-        return q + "'";
-    }
-    TRun Run(const std::string& args) {
-        const std::string errFile = (dir / "stderr.txt").string();
-        const std::string command = std::string(LUMIVAR_BINARY) + " " + args + " 2>" + Quote(errFile);
-        TRun run;
-        FILE* pipe = popen(command.c_str(), "r");
-        std::array<char, 4096> buf;
-        size_t n;
-        while ((n = fread(buf.data(), 1, buf.size(), pipe)) > 0) run.out.append(buf.data(), n);
-        const int raw = pclose(pipe);
-        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        std::ifstream e(errFile);
-        std::stringstream ss;
-        ss << e.rdbuf();
-        run.err = ss.str();
-        return run;
-    }
-    fs::path dir;
+    std::string Write(const std::string& name, const std::string& bytes) { return dir.Write(name, bytes).string(); }
+    TRun Run(const std::string& args) { return RunShell(Viewer() + " " + args, dir / "stderr.txt"); }
+    TTempDir dir{"lumivar-batch"};
 };
 
 std::string Line(const std::string& level, const std::string& message) {
@@ -192,11 +155,98 @@ TEST_F(Batch, ScreenshotIsAPngOfTheWindow) {
 
 TEST_F(Batch, BadArgumentsAreRefusedWithUsage) {
     for (const char* args : {"--batch --frobnicate", "--batch --click BtnOpen", "--batch --click NoSuchControl",
-                             "--batch --lines", "--batch a.log b.log", "--state", "--batch --open ''"}) {
+                             "--batch --lines", "--batch a.log b.log", "--batch -- a.log b.log", "--state",
+                             "--batch --open ''"}) {
         const TRun run = Run(args);
         EXPECT_EQ(run.status, 1) << args;
         EXPECT_NE(run.err.find("usage: lumivar"), std::string::npos) << args << ": " << run.err;
     }
+}
+
+// Start-up needs a per-user runtime folder. With none in the environment,
+// a name that another local user could have taken first (a plain file, a
+// folder of someone else's) must not stop it, and nothing of a fixed name
+// may be left in the shared temporary folder. The viewer runs in a mount
+// namespace of its own with an empty temporary folder, so that the test
+// sees everything that lands there.
+TEST_F(Batch, StartsWithoutARuntimeFolderAndLeavesNoFixedNameInTheTemporaryFolder) {
+    const bool root = ::geteuid() == 0;
+    const std::string unshare = root ? "unshare -m" : "unshare -rm";
+    if (std::system((unshare + " true >/dev/null 2>&1").c_str()) != 0) GTEST_SKIP() << "no mount namespace available";
+    const std::string oldName = "lumivar-runtime-" + std::to_string(::getuid());
+    const std::string taken = "/tmp/" + oldName;
+    const struct {
+        const char* name;
+        std::string prepare;  // what is in the temporary folder before the run
+        std::string left;     // what must be there after it
+    } cases[] = {
+        {"nothing there", "true", ""},
+        {"a plain file of the old name", "touch " + taken, oldName + "\n"},
+        {"someone else's folder of the old name", "mkdir -m 0700 " + taken + " && chown 65534:65534 " + taken,
+         oldName + "\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (!root && c.prepare.find("chown") != std::string::npos) continue;  // only root can give a folder away
+        const std::string script = "mount -t tmpfs tmpfs /tmp && " + c.prepare +
+                                   " && env -u XDG_RUNTIME_DIR -u TMPDIR " + Viewer() +
+                                   " --batch --state; echo \"status $?\"; ls -A /tmp";
+        const TRun run = RunShell(unshare + " sh -c " + Quote(script), dir / "stderr.txt");
+        EXPECT_EQ(run.err, "");
+        const auto status = run.out.find("status ");
+        ASSERT_NE(status, std::string::npos) << run.out;
+        EXPECT_NE(run.out.find("\"lineCount\": 0"), std::string::npos) << run.out;
+        EXPECT_EQ(run.out.substr(status), "status 0\n" + c.left);
+    }
+}
+
+// The open dialog of Qt keeps its history in the user's configuration
+// folder when it is destroyed; the viewer never writes a file.
+TEST_F(Batch, OpenWritesNothingIntoTheHome) {
+    const TTempDir home("lumivar-home");
+    const std::string first = Write("first.log", Line("INFO ", "a") + "\n");
+    const std::string second = Write("second.log", Line("AVISO", "b") + "\n");
+    const std::string env =
+        "env HOME=" + Quote(home.Path().string()) + " XDG_CONFIG_HOME=" + Quote(home.Path().string()) + " ";
+    const TRun run = RunShell(env + Viewer() + " --batch " + Quote(first) + " --open " + Quote(second) +
+                                  " --open " + Quote((dir / "missing.log").string()) + " --state",
+                              dir / "stderr.txt");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("\"Warn: 1\""), std::string::npos) << run.out;
+    EXPECT_TRUE(fs::is_empty(home.Path()));
+}
+
+// A filter on a device that never ends (/dev/zero) must not read it: it ends
+// at once with a clear error, its memory never near the size of a read.
+TEST_F(Batch, AFilterOnADeviceEndsAtOnceWithAClearError) {
+    const TRun run = Run("--batch /dev/zero --click BtnError --state");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "lumivar: Cannot open file \"/dev/zero\". Not a regular file.\n");
+    EXPECT_NE(run.out.find("\"lineCount\": 0"), std::string::npos) << run.out;
+    rusage usage{};
+    ASSERT_EQ(::getrusage(RUSAGE_CHILDREN, &usage), 0);
+    EXPECT_LT(usage.ru_maxrss, 1024L * 1024L) << "kilobytes at the peak";
+}
+
+// A file's name is the platform's bytes: one that is not UTF-8 opens from
+// the command line, through the dialog and in the filter, and an error
+// shows it to people with U+FFFD for the byte that is not UTF-8.
+TEST_F(Batch, ANameThatIsNotUtf8OpensEverywhere) {
+    const std::string log = Write("latin\xE9.log", Line("ERRO ", "x") + "\n" + Line("INFO ", "y") + "\n");
+    const std::string other = Write("other.log", "");
+    for (const std::string& args : {"--batch " + Quote(log) + " --state",
+                                    "--batch " + Quote(other) + " --open " + Quote(log) + " --state",
+                                    "--batch " + Quote(log) + " --click BtnError --state"}) {
+        const TRun run = Run(args);
+        ASSERT_EQ(run.status, 0) << args << ": " << run.err;
+        EXPECT_NE(run.out.find("\"Info: 1\", \"Warn: 0\", \"Error: 1\""), std::string::npos)
+            << args << ": " << run.out;
+    }
+    fs::create_directory(dir / "folder\xE9");
+    const TRun run = Run("--batch " + Quote((dir / "folder\xE9").string()) + " --click BtnError");
+    EXPECT_EQ(run.status, 2);
+    const std::string shown = (dir / "folder").string() + "\xEF\xBF\xBD";  // U+FFFD
+    EXPECT_EQ(run.err, "lumivar: Cannot open file \"" + shown + "\". Is a directory.\n");
 }
 
 }  // namespace

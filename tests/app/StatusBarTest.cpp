@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Platform.h"
+#include "TempDir.h"
 #include "Unit1.h"
 
 namespace {
@@ -18,8 +19,7 @@ namespace fs = std::filesystem;
 class MainWindowStatus : public ::testing::Test {
 protected:
     void SetUp() override {
-        path_ = fs::temp_directory_path() / ("lumivar-status-" + std::to_string(getpid()) + ".log");
-        std::ofstream(path_, std::ios::binary) << Line("INFO ") << Line("ERRO ") << Line("AVISO") << Line("ERRO ");
+        path_ = dir_.Write("status.log", Line("INFO ") + Line("ERRO ") + Line("AVISO") + Line("ERRO "));
         TForm1::SetStartupFileName(S(path_.string()));
         form_.reset(new TForm1(nullptr));
         form_->DoCreate();
@@ -27,10 +27,10 @@ protected:
     void TearDown() override {
         form_.reset();
         TForm1::SetStartupFileName(String());
-        fs::remove(path_);
     }
     static std::string Line(const std::string& level) { return "2026-12-10 08:00:00.000 [" + level + "] text\n"; }
 
+    TTempDir dir_;
     fs::path path_;
     TOwned<TForm1> form_;
 };

@@ -1,17 +1,22 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "Dialogs.h"
+#include "FifoWriter.h"
 #include "Forms.h"
 #include "PixelPicture.h"
 #include "Platform.h"
 #include "SysUtils.h"
+#include "TempDir.h"
+#include "TextFile.h"
 #include "Unit1.h"
 
 namespace {
@@ -21,24 +26,13 @@ namespace fs = std::filesystem;
 // A scratch directory of log files for one test.
 class TLogFiles {
 public:
-    TLogFiles() {
-        dir_ = fs::temp_directory_path() / ("lumivar-viewer-" + std::to_string(getpid()) + "-" + std::to_string(counter_++));
-        fs::create_directories(dir_);
-    }
-    ~TLogFiles() {
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
-    }
     String Write(const std::string& name, const std::string& bytes) const {
-        const fs::path p = dir_ / name;
-        std::ofstream(p, std::ios::binary) << bytes;
-        return S(p.string());
+        return S(dir_.Write(name, bytes).string());
     }
     String Path(const std::string& name) const { return S((dir_ / name).string()); }
 
 private:
-    fs::path dir_;
-    static inline int counter_ = 0;
+    TTempDir dir_{"lumivar-viewer"};
 };
 
 std::string Line(const std::string& level, const std::string& message) {
@@ -270,6 +264,44 @@ TEST_F(Viewer, OpenLoadsTheChosenFileAndCancelChangesNothing) {
     TOpenDialog::SetAutomation([](TFileDialogDriver& d) { d.Cancel(); });
     form->BtnOpen->Click();
     EXPECT_EQ(form->FileName(), second);
+}
+
+// The open dialog of Qt stores its history in the user's configuration
+// when it is destroyed; the viewer writes no file. The test main gives the
+// process an empty home of its own, which must stay empty.
+TEST_F(Viewer, TheOpenDialogWritesNothingIntoTheHome) {
+    const char* home = std::getenv("HOME");
+    ASSERT_TRUE(home && fs::is_empty(home));
+    auto form = Open(files.Path("none.log"));
+    const String chosen = files.Write("chosen.log", Line("AVISO", "x") + "\n");
+    TOpenDialog::SetAutomation([&](TFileDialogDriver& d) { d.Accept(chosen); });
+    form->BtnOpen->Click();
+    TOpenDialog::SetAutomation([](TFileDialogDriver& d) { d.Cancel(); });
+    form->BtnOpen->Click();
+    EXPECT_EQ(form->FileName(), chosen);
+    EXPECT_TRUE(fs::is_empty(home));
+    EXPECT_FALSE(fs::exists(std::getenv("XDG_CONFIG_HOME")));
+}
+
+// A FIFO whose writer never stops ends the start or a filter with "Out of
+// memory." once the loader's limit is reached (small here), and the view
+// keeps what it showed.
+TEST_F(Viewer, AFifoThatNeverEndsStopsWithOutOfMemory) {
+    const TTempDir dir("lumivar-viewer-fifo");
+    const fs::path fifo = dir / "endless.log";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::uint64_t saved = SetTextSizeLimit(std::uint64_t{1} << 20);
+    {
+        const TFifoWriter writer(fifo, Line("ERRO ", "again") + "\n", TFifoWriter::Forever);
+        auto form = Open(FileNameFromBytes(fifo.string()));
+        EXPECT_EQ(errors, std::vector<String>{u"Out of memory."});
+        EXPECT_EQ(form->RichEdit1->Lines()->Count(), 0);
+        GuardEvent([&] { form->BtnError->Click(); });
+        EXPECT_EQ(errors, (std::vector<String>{u"Out of memory.", u"Out of memory."}));
+        EXPECT_EQ(form->RichEdit1->Lines()->Count(), 0);
+        EXPECT_LT(writer.BytesSent(), std::size_t{16} << 20);
+    }
+    SetTextSizeLimit(saved);
 }
 
 TEST_F(Viewer, SelectAllThenCopyPutsTheWholeTextOnTheClipboard) {

@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <utility>
 
 #include "KvCommon.h"
 #include "Settings.h"
+#include "TempDir.h"
 
 namespace {
 
@@ -105,13 +109,12 @@ TEST(ComplementaryColor, TurnsTheHueByAThirdAtFullSaturation) {
 class ColorScheme : public testing::Test {
 protected:
     void SetUp() override {
-        file_ = std::filesystem::temp_directory_path() / ("lumivar-scheme-" + std::to_string(::getpid()) + ".ini");
+        file_ = dir_ / "lumivar.ini";
         savedScheme_ = CurrentXPColorScheme;
         savedFullColor_ = FullColorSupported;
     }
     void TearDown() override {
         SetSettingsFileName(String());
-        std::filesystem::remove(file_);
         CurrentXPColorScheme = savedScheme_;
         FullColorSupported = savedFullColor_;
     }
@@ -119,6 +122,7 @@ protected:
         std::ofstream(file_) << text;
         SetSettingsFileName(S(file_.string()));
     }
+    TTempDir dir_;
     std::filesystem::path file_;
     TKvXPColorScheme savedScheme_;
     bool savedFullColor_;
@@ -193,6 +197,37 @@ TEST_F(ColorScheme, SystemColourSetsDeriveFromTheDesktopColours) {
     GetGradientSelectionColors(gcsSystem, frame, start, stop);
     EXPECT_EQ(start, stop);
     EXPECT_EQ(stop, 0x00F3D6B2u);
+}
+
+// The scheme (and the colour depth) are read when the platform starts, after
+// the test main has pointed HOME at a home of the test's own, and not while
+// the program is loaded, when HOME is still the user's. This test runs its
+// own binary again with HOME at a stand-in for the user's real home, whose
+// settings choose green, and hands it a prepared test home whose settings
+// choose silver.
+TEST(DisplayColours, AreReadFromTheTestsHomeWhenThePlatformStarts) {
+    if (std::getenv("LUMIVAR_DISPLAY_COLOURS_CHILD")) {
+        EXPECT_EQ(CurrentXPColorScheme, xpcsSilver);
+        EXPECT_EQ(FullColorSupported, IsFullColorSupported());
+        return;
+    }
+    const TTempDir userHome("lumivar-user-home");
+    const TTempDir testHome("lumivar-test-home");
+    for (const auto& [home, name] : {std::pair{&userHome, "HomeStead"}, std::pair{&testHome, "Metallic"}}) {
+        std::filesystem::create_directories(*home / ".config/Lumivar");
+        home->Write(".config/Lumivar/lumivar.ini", std::string("[ThemeManager]\nColorName=") + name + "\n");
+    }
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+    const std::string command = "env HOME='" + userHome.Path().string() + "' XDG_CONFIG_HOME='" +
+                                (userHome / ".config").string() + "' LUMIVAR_TEST_HOME='" + testHome.Path().string() +
+                                "' LUMIVAR_DISPLAY_COLOURS_CHILD=1 '" + self +
+                                "' --gtest_filter=DisplayColours.AreReadFromTheTestsHomeWhenThePlatformStarts 2>&1";
+    std::string output;
+    FILE* child = ::popen(command.c_str(), "r");
+    ASSERT_NE(child, nullptr);
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, child)) > 0;) output.append(buffer, n);
+    EXPECT_EQ(::pclose(child), 0) << output;
 }
 
 TEST(FullColor, AScreenOfMoreThan256ColoursIsFullColour) {

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
 #include "Settings.h"
+#include "TempDir.h"
 #include "Themes.h"
 
 namespace {
@@ -39,20 +41,9 @@ TEST(ThemeServices, AnInstalledServiceAnswersUntilTheDefaultIsPutBack) {
 
 class SettingsFile : public testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() / ("lumivar-settings-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(dir_);
-    }
-    void TearDown() override {
-        SetSettingsFileName(String());
-        std::filesystem::remove_all(dir_);
-    }
-    String Write(const std::string& text) {
-        const auto path = dir_ / "lumivar.ini";
-        std::ofstream(path) << text;
-        return S(path.string());
-    }
-    std::filesystem::path dir_;
+    void TearDown() override { SetSettingsFileName(String()); }
+    String Write(const std::string& text) { return S(dir_.Write("lumivar.ini", text).string()); }
+    TTempDir dir_;
 };
 
 TEST_F(SettingsFile, ReadsAValueOfASectionAndFallsBackToTheDefault) {
@@ -76,9 +67,12 @@ TEST_F(SettingsFile, ReadingAMissingFileGivesTheDefaultAndCreatesNothing) {
     EXPECT_FALSE(std::filesystem::exists(dir_ / "sub"));
 }
 
+// The user's configuration is that of the test's own home here (the test
+// main points it there), so no test reads the user's real settings.
 TEST(Settings, TheDefaultFileIsTheProgramsOwnInTheUsersConfiguration) {
-    const std::string name = StringToUtf8(SettingsFileName());
-    EXPECT_NE(name.find("/Lumivar/lumivar.ini"), std::string::npos) << name;
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    ASSERT_NE(config, nullptr);
+    EXPECT_EQ(StringToUtf8(SettingsFileName()), std::string(config) + "/Lumivar/lumivar.ini");
 }
 
 }  // namespace

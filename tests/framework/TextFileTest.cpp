@@ -1,16 +1,22 @@
 // The shared decoder and line splitter, seen through both loaders: the
 // string list's and the rich-text view's.
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "FifoWriter.h"
 #include "RichText.h"
 #include "Strings.h"
+#include "SysUtils.h"
+#include "TempDir.h"
 #include "TextFile.h"
 
 namespace {
@@ -19,25 +25,14 @@ namespace fs = std::filesystem;
 
 class TempDir {
 public:
-    TempDir() {
-        path_ = fs::temp_directory_path() / ("lumivar-text-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++));
-        fs::create_directories(path_);
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::permissions(path_, fs::perms::owner_all, ec);
-        fs::remove_all(path_, ec);
-    }
     String Write(const std::string& name, const std::string& bytes) const {
-        const fs::path file = path_ / name;
-        std::ofstream(file, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        return Utf8ToString(file.string());
+        return FileNameFromBytes(dir_.Write(name, bytes).string());
     }
-    String PathOf(const std::string& name) const { return Utf8ToString((path_ / name).string()); }
+    String PathOf(const std::string& name) const { return FileNameFromBytes((dir_ / name).string()); }
+    const fs::path& Path() const { return dir_.Path(); }
 
 private:
-    static inline int counter_ = 0;
-    fs::path path_;
+    TTempDir dir_{"lumivar-text"};
 };
 
 std::vector<String> LinesOf(const TStrings& list) {
@@ -313,6 +308,92 @@ TEST(TextLoaders, ReasonLosesTrailingFullStopsAndBlanks) {
         EXPECT_NE(message.back(), u'.');
         EXPECT_GT(message.back(), u' ');
     }
+}
+
+// Loads a file into both loaders, each holding a line before; returns the
+// message of what each raised (empty when it loaded), and checks that a
+// loader that failed kept its line.
+template <class TError>
+std::vector<String> LoadErrors(const String& file) {
+    std::vector<String> messages;
+    TStringList list;
+    list.Add(u"kept");
+    TRichTextDocument view;
+    view.Lines().Add(u"kept");
+    for (TStrings* lines : {static_cast<TStrings*>(&list), static_cast<TStrings*>(&view.Lines())}) {
+        try {
+            lines->LoadFromFile(file);
+            messages.emplace_back();
+        } catch (const TError& e) {
+            messages.push_back(e.Message());
+            EXPECT_EQ(LinesOf(*lines), std::vector<String>{u"kept"});
+        }
+    }
+    return messages;
+}
+
+// Only regular files and FIFOs are text to load: a device would never end
+// (/dev/zero) or only pretend to be a file, and a socket is none.
+TEST(TextLoaders, DevicesAndSocketsAreRefused) {
+    TempDir dir;
+    const fs::path socketPath = dir.Path() / "socket";
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, socketPath.c_str(), sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    for (const String& file : {String(u"/dev/zero"), String(u"/dev/null"), FileNameFromBytes(socketPath.string())}) {
+        SCOPED_TRACE(StringToUtf8(file));
+        const String message = u"Cannot open file \"" + file + u"\". Not a regular file";
+        EXPECT_EQ(LoadErrors<EFOpenError>(file), (std::vector<String>{message, message}));
+    }
+    ::close(sock);
+}
+
+// The limit on what a loader reads: a regular file above it is refused
+// before it is read, one of exactly the limit loads.
+TEST(TextLoaders, AFileAboveTheSizeLimitIsOutOfMemory) {
+    TempDir dir;
+    const std::uint64_t saved = SetTextSizeLimit(10);
+    const String fits = dir.Write("fits.log", "12345\n789\n");
+    const String above = dir.Write("above.log", "12345\n789\nx");
+    EXPECT_EQ(LoadErrors<EOutOfMemory>(fits), (std::vector<String>{u"", u""}));
+    EXPECT_EQ(LoadErrors<EOutOfMemory>(above), (std::vector<String>{u"Out of memory", u"Out of memory"}));
+    SetTextSizeLimit(saved);
+}
+
+// A FIFO whose writer never stops is read up to the limit, then refused,
+// instead of filling the memory.
+TEST(TextLoaders, AFifoThatNeverEndsStopsAtTheSizeLimit) {
+    TempDir dir;
+    const fs::path fifo = dir.Path() / "endless.log";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::uint64_t saved = SetTextSizeLimit(std::uint64_t{1} << 20);
+    {
+        TFifoWriter writer(fifo, std::string(4096, 'x') + "\n", TFifoWriter::Forever);
+        EXPECT_EQ(LoadErrors<EOutOfMemory>(FileNameFromBytes(fifo.string())),
+                  (std::vector<String>{u"Out of memory", u"Out of memory"}));
+        // Each loader stopped near the limit, not when memory ran out.
+        EXPECT_LT(writer.BytesSent(), std::size_t{16} << 20);
+    }
+    SetTextSizeLimit(saved);
+}
+
+// A name that is not UTF-8 reaches the open call as its own bytes; a
+// message shows such a byte to people as U+FFFD.
+TEST(TextLoaders, ANameThatIsNotUtf8Opens) {
+    TempDir dir;
+    const String file = dir.Write("latin\xE9.log", "one\ntwo\n");
+    TStringList list;
+    list.LoadFromFile(file);
+    EXPECT_EQ(LinesOf(list), (std::vector<String>{u"one", u"two"}));
+    TRichTextDocument view;
+    view.Lines().LoadFromFile(file);
+    EXPECT_EQ(LinesOf(view.Lines()), (std::vector<String>{u"one", u"two"}));
+    const String missing = dir.PathOf("gone\xE9.log");
+    const String shown = FileNameFromBytes(dir.Path().string()) + u"/gone\uFFFD.log";
+    const String message = u"Cannot open file \"" + shown + u"\". No such file or directory";
+    EXPECT_EQ(LoadErrors<EFOpenError>(missing), (std::vector<String>{message, message}));
 }
 
 }  // namespace
