@@ -9,6 +9,8 @@
 #include <sstream>
 #include <string>
 
+#include "TextFile.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -172,6 +174,26 @@ TEST_F(Batch, Windows1252TextWithoutAMarkIsDecoded) {
     const TRun run = Run("--batch " + Quote(log) + " --state --lines");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("Conex\xC3\xA3o estabelecida"), std::string::npos) << run.out;
+}
+
+// The state is UTF-8 JSON even where the text is not valid UTF-16: a lone
+// half of a surrogate pair is written as its escape, a whole pair as the
+// character it makes.
+TEST_F(Batch, LoneSurrogatesAreEscapedInTheState) {
+    auto utf16le = [](std::initializer_list<char16_t> units) {
+        std::string out = "\xFF\xFE";
+        for (char16_t u : units) out += {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
+        return out;
+    };
+    const std::string log = Write("surrogates.log", utf16le({u'a', 0xD800, u'b', u'\n',  // a lone high half
+                                                             0xDC00, u'\n',              // a lone low half
+                                                             0xDE00, 0xD83D, u'\n',      // both, in the wrong order
+                                                             0xD83D, 0xDE00, u'"', u'\n'}));
+    const TRun run = Run("--batch " + Quote(log) + " --state --lines");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(IsStrictUtf8(run.out.data(), run.out.size())) << run.out;
+    for (const char* text : {"\"a\\ud800b\"", "\"\\udc00\"", "\"\\ude00\\ud83d\"", "\"\xF0\x9F\x98\x80\\\"\""})
+        EXPECT_NE(run.out.find(std::string("{\"text\": ") + text + ","), std::string::npos) << text << " in " << run.out;
 }
 
 TEST_F(Batch, ScreenshotIsAPngOfTheWindow) {
