@@ -6,7 +6,6 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <cstdio>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -22,7 +21,6 @@ std::unordered_set<const TControl*> gLiveControls;
 TControl* gCaptureControl = nullptr;
 TControl* gMouseControl = nullptr;
 TPoint gCursorPos;
-TExceptionHandler gExceptionHandler;
 TMouseControlHandler gMouseControlHandler;
 std::vector<TWinControl*> gTopLevels;  // most recently shown last
 // Canvases bound to a control while it paints (TControlCanvas objects).
@@ -31,16 +29,6 @@ std::unordered_multimap<const TControl*, TControlCanvas*> gControlCanvases;
 bool IsLive(const TControl* c) { return c && gLiveControls.count(c) != 0; }
 
 }  // namespace
-
-void SetExceptionHandler(TExceptionHandler handler) { gExceptionHandler = std::move(handler); }
-
-void HandleEventException(const std::exception& error) {
-    if (gExceptionHandler) {
-        gExceptionHandler(error);
-        return;
-    }
-    std::fprintf(stderr, "%s\n", error.what());
-}
 
 void SetMouseControlHandler(TMouseControlHandler handler) { gMouseControlHandler = std::move(handler); }
 

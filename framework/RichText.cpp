@@ -98,8 +98,6 @@ void TRichTextLines::LoadFromFile(const String& FileName) {
         loaded.LoadFromFile(FileName);
     } catch (const ETextReadError&) {
         throw EReadError(u"Failed to Load Stream");
-    } catch (const std::bad_alloc&) {
-        throw EReadError(u"Failed to Load Stream");
     }
     // Free the old text before the caller goes on, so that the old and the
     // new text are never both held longer than the swap.

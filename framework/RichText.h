@@ -35,8 +35,9 @@ public:
     void Delete(int Index) override;
     void Clear() override;
     // Raises EFOpenError ("Cannot open file ...") when the file cannot be
-    // opened and EReadError ("Failed to Load Stream") when its content cannot
-    // be read or does not fit; the view keeps its text then.
+    // opened, EReadError ("Failed to Load Stream") when its content cannot
+    // be read and std::bad_alloc (shown as "Out of memory") when it does not
+    // fit; the view keeps its text then.
     void LoadFromFile(const String& FileName) override;
     int Length(int Index) const override;
     String Mid(int Index, int Start, int Count) const override;

@@ -42,9 +42,12 @@ protected:
         for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
         return q + "'";
     }
-    TRun Run(const std::string& args) {
+    // Runs the viewer with the arguments, and with the environment settings
+    // given (NAME=value ...) added to the test's own.
+    TRun Run(const std::string& args, const std::string& environment = std::string()) {
         const std::string errFile = (dir / "stderr.txt").string();
-        const std::string command = std::string(LUMIVAR_BINARY) + " " + args + " 2>" + Quote(errFile);
+        const std::string command =
+            environment + " " + std::string(LUMIVAR_BINARY) + " " + args + " 2>" + Quote(errFile);
         TRun run;
         FILE* pipe = popen(command.c_str(), "r");
         std::array<char, 4096> buf;
@@ -174,6 +177,24 @@ TEST_F(Batch, Windows1252TextWithoutAMarkIsDecoded) {
     const TRun run = Run("--batch " + Quote(log) + " --state --lines");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("Conex\xC3\xA3o estabelecida"), std::string::npos) << run.out;
+}
+
+// A file bigger than any memory the machine can give: the load fails and
+// says so. (A sparse file: it takes no disk space.)
+TEST_F(Batch, ALoadThatRunsOutOfMemoryIsReportedAsSuch) {
+    std::ifstream overcommit("/proc/sys/vm/overcommit_memory");
+    int policy = 0;
+    if (overcommit >> policy && policy == 1) GTEST_SKIP() << "the system grants any allocation: the file would be read";
+    const std::string log = (dir / "huge.log").string();
+    std::error_code ec;
+    std::ofstream(log).close();
+    fs::resize_file(log, std::uintmax_t{2} << 40, ec);  // 2 TiB
+    if (ec) GTEST_SKIP() << "no sparse file of 2 TiB here: " << ec.message();
+    // A sanitizer's allocator refuses such a size the way the system does.
+    const TRun run = Run("--batch " + Quote(log) + " --state", "ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}allocator_may_return_null=1");
+    EXPECT_EQ(run.status, 2) << run.err;
+    EXPECT_EQ(run.err, "lumivar: Out of memory.\n");
+    EXPECT_NE(run.out.find("\"lineCount\": 0"), std::string::npos) << run.out;
 }
 
 // The state is UTF-8 JSON even where the text is not valid UTF-16: a lone

@@ -4,9 +4,13 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "AllocationLimit.h"
 #include "Dialogs.h"
 #include "Forms.h"
 #include "PixelPicture.h"
@@ -281,6 +285,44 @@ TEST_F(Viewer, SelectAllThenCopyPutsTheWholeTextOnTheClipboard) {
     form->BtnCopy->Click();
     const String copied = Clipboard().AsText();
     EXPECT_EQ(copied.substr(0, 22), u"first line\nsecond line");
+}
+
+// Select all and copy of a view too big for the memory left: the error box
+// says so, the view keeps its text and the clipboard what it held.
+TEST_F(Viewer, RunningOutOfMemoryInSelectAllOrCopyIsReportedAsSuch) {
+    std::string text;
+    for (int i = 0; i < 2000; ++i) text += Line("INFO ", "line " + std::to_string(i)) + "\n";
+    auto form = Open(files.Write("big.log", text));
+    TRichTextDocument& document = form->RichEdit1->Document();
+    const auto tellView = document.OnChange;
+    bool failNextChange = false;
+    document.OnChange = [&] {
+        if (std::exchange(failNextChange, false)) throw std::bad_alloc();
+        tellView();
+    };
+    Clipboard().SetAsText(u"before");
+    struct Case {
+        const char* command;
+        std::function<void()> run;
+    } cases[] = {
+        {"select all", [&] {
+             failNextChange = true;  // the view cannot take the new selection in
+             form->BtnSelectAll->Click();
+         }},
+        {"copy", [&] {
+             form->RichEdit1->SelectAll();
+             const TAllocationLimit limit(64 * 1024);  // the copied text needs more
+             form->BtnCopy->Click();
+         }},
+    };
+    for (const Case& c : cases) {
+        errors.clear();
+        GuardEvent(c.run);
+        EXPECT_EQ(errors, std::vector<String>{u"Out of memory."}) << c.command;
+        EXPECT_EQ(form->RichEdit1->Lines()->Count(), 2000) << c.command;
+        EXPECT_EQ(Clipboard().AsText(), u"before") << c.command;
+    }
+    document.OnChange = tellView;
 }
 
 TEST_F(Viewer, ErrorInTheCreationHandlerStillCreatesTheWindow) {
