@@ -1,6 +1,8 @@
 #include "RichText.h"
 
 #include <algorithm>
+#include <exception>
+#include <utility>
 
 #include "TextFile.h"
 
@@ -182,9 +184,17 @@ void TRichTextDocument::AddLine(std::u16string_view line) { store_.Add(line); }
 
 void TRichTextDocument::UpdateStateChanged(bool updating) {
     if (updating) return;
-    if (scrollPending_) {
-        scrollPending_ = false;
-        if (OnScrollToCaret) OnScrollToCaret();
+    // The view repaints even when scrolling to the caret fails, so that it
+    // never goes on showing what the bracket held back; the failure still
+    // reaches the caller.
+    std::exception_ptr scrollFailure;
+    if (std::exchange(scrollPending_, false) && OnScrollToCaret) {
+        try {
+            OnScrollToCaret();
+        } catch (...) {
+            scrollFailure = std::current_exception();
+        }
     }
     if (OnRepaint) OnRepaint();
+    if (scrollFailure) std::rethrow_exception(scrollFailure);
 }

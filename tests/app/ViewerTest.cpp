@@ -287,6 +287,42 @@ TEST_F(Viewer, SelectAllThenCopyPutsTheWholeTextOnTheClipboard) {
     EXPECT_EQ(copied.substr(0, 22), u"first line\nsecond line");
 }
 
+// Memory runs out while a load closes the view's update bracket (scrolling
+// to the caret): the error box says so, the bracket is closed, the counts
+// belong to the text shown, and the view goes on working.
+TEST_F(Viewer, ALoadWhoseClosingScrollRunsOutOfMemoryLeavesTheViewWorking) {
+    const String path = files.Write("scroll.log", Line("INFO ", "a") + "\n");
+    auto form = Open(path);
+    std::string longer;
+    for (int i = 0; i < 200; ++i) longer += Line(i % 2 ? "ERRO " : "AVISO", std::to_string(i)) + "\n";
+    files.Write("scroll.log", longer);
+    TRichTextDocument& document = form->RichEdit1->Document();
+    const auto scrollView = document.OnScrollToCaret;
+    bool failNextScroll = true;
+    document.OnScrollToCaret = [&] {
+        if (std::exchange(failNextScroll, false)) throw std::bad_alloc();
+        scrollView();
+    };
+    const auto repaintView = document.OnRepaint;
+    int repaints = 0;
+    document.OnRepaint = [&] {
+        ++repaints;
+        repaintView();
+    };
+    GuardEvent([&] { form->BtnExecute->Click(); });
+    EXPECT_EQ(errors, std::vector<String>{u"Out of memory."});
+    EXPECT_FALSE(document.Updating());
+    EXPECT_EQ(repaints, 1);  // what the bracket held back is shown all the same
+    EXPECT_EQ(Panes(*form), (std::vector<String>{u"Info: 0", u"Warn: 100", u"Error: 100"}));
+    EXPECT_TRUE(form->RichEdit1->VerticalScrollBarShown());
+    form->RichEdit1->SetSelStart(document.LinePosition(199));
+    form->RichEdit1->SetSelLength(0);
+    EXPECT_GT(form->RichEdit1->TopLine(), 0);
+    EXPECT_EQ(errors.size(), 1u);
+    document.OnScrollToCaret = scrollView;
+    document.OnRepaint = repaintView;
+}
+
 // Select all and copy of a view too big for the memory left: the error box
 // says so, the view keeps its text and the clipboard what it held.
 TEST_F(Viewer, RunningOutOfMemoryInSelectAllOrCopyIsReportedAsSuch) {
