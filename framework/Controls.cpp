@@ -148,6 +148,15 @@ TControl::~TControl() {
     if (gCaptureControl == this) gCaptureControl = nullptr;
     if (gMouseControl == this) gMouseControl = nullptr;
     gLiveControls.erase(this);
+    // A control whose end failed before it left its parent leaves it now,
+    // quietly (the parent's own classes may be gone), so that the parent
+    // keeps no pointer to it.
+    if (parent_) {
+        auto& plain = parent_->controls_;
+        plain.erase(std::remove(plain.begin(), plain.end(), this), plain.end());
+        auto& windowed = parent_->winControls_;
+        windowed.erase(std::remove(windowed.begin(), windowed.end(), this), windowed.end());
+    }
 }
 
 void TControl::BeforeDestruction() {

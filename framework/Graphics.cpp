@@ -409,8 +409,8 @@ TCanvas::~TCanvas() = default;
 
 bool TCanvas::HandleAllocated() const { return device_ && device_->Painter() != nullptr; }
 
-void TCanvas::BindDevice(std::unique_ptr<TCanvasDevice> device) { device_ = std::move(device); }
-std::unique_ptr<TCanvasDevice> TCanvas::ReleaseDevice() { return std::move(device_); }
+void TCanvas::BindDevice(std::unique_ptr<TCanvasDevice> device) noexcept { device_ = std::move(device); }
+std::unique_ptr<TCanvasDevice> TCanvas::ReleaseDevice() noexcept { return std::move(device_); }
 
 void TCanvas::MoveTo(int x, int y) { penPos_ = {x, y}; }
 
@@ -796,7 +796,7 @@ int TCanvas::SaveState() {
     return static_cast<int>(device_->saved.size());
 }
 
-void TCanvas::RestoreState(int saved) {
+void TCanvas::RestoreState(int saved) noexcept {
     if (!device_ || saved <= 0 || saved > static_cast<int>(device_->saved.size())) return;
     const auto s = device_->saved[saved - 1];
     device_->saved.resize(saved - 1);

@@ -276,12 +276,12 @@ public:
     void SetOrigin(TPoint origin);
     void MoveOrigin(int dx, int dy);
     int SaveState();
-    void RestoreState(int saved);
+    void RestoreState(int saved) noexcept;
 
     // Framework-internal binding to a surface.
     TCanvasDevice* Device() const { return device_.get(); }
-    void BindDevice(std::unique_ptr<TCanvasDevice> device);
-    std::unique_ptr<TCanvasDevice> ReleaseDevice();
+    void BindDevice(std::unique_ptr<TCanvasDevice> device) noexcept;
+    std::unique_ptr<TCanvasDevice> ReleaseDevice() noexcept;
 
 private:
     TPen pen_;
