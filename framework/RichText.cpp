@@ -158,12 +158,16 @@ TFormatIndex TRichTextDocument::FormatAt(TTextPosition Pos) const {
 }
 
 void TRichTextDocument::LineRuns(int Line, std::vector<TLineRun>& Runs) const {
+    LineRuns(Line, 0, store_.Length(Line), Runs);
+}
+
+void TRichTextDocument::LineRuns(int Line, int From, int To, std::vector<TLineRun>& Runs) const {
     Runs.clear();
-    const int length = store_.Length(Line);
-    if (length == 0) return;
+    if (From < 0) From = 0;
+    if (To <= From) return;
     const auto start = static_cast<std::uint64_t>(LinePosition(Line));
     thread_local std::vector<TFormatRun> runs;
-    runs_.RunsIn(start, start + static_cast<std::uint64_t>(length), runs);
+    runs_.RunsIn(start + static_cast<std::uint64_t>(From), start + static_cast<std::uint64_t>(To), runs);
     for (const TFormatRun& run : runs)
         Runs.push_back(TLineRun{static_cast<int>(run.Start - start), static_cast<int>(run.Length), run.Format});
 }
