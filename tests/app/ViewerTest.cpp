@@ -49,6 +49,27 @@ std::string Line(const std::string& level, const std::string& message) {
     return "2026-12-10 08:00:00.000 [" + level + "] " + message;
 }
 
+// Makes a hook of the view's document fail once, as running out of memory
+// there would, when armed; puts the hook back when it goes.
+class TFailingHook {
+public:
+    explicit TFailingHook(std::function<void()>& hook) : hook_(hook), original_(hook) {
+        hook_ = [this] {
+            if (std::exchange(armed, false)) throw std::bad_alloc();
+            original_();
+        };
+    }
+    ~TFailingHook() { hook_ = std::move(original_); }
+    TFailingHook(const TFailingHook&) = delete;
+    TFailingHook& operator=(const TFailingHook&) = delete;
+
+    bool armed = false;
+
+private:
+    std::function<void()>& hook_;
+    std::function<void()> original_;
+};
+
 // The viewer's window with the error boxes collected instead of shown.
 class Viewer : public ::testing::Test {
 protected:
@@ -297,12 +318,8 @@ TEST_F(Viewer, ALoadWhoseClosingScrollRunsOutOfMemoryLeavesTheViewWorking) {
     for (int i = 0; i < 200; ++i) longer += Line(i % 2 ? "ERRO " : "AVISO", std::to_string(i)) + "\n";
     files.Write("scroll.log", longer);
     TRichTextDocument& document = form->RichEdit1->Document();
-    const auto scrollView = document.OnScrollToCaret;
-    bool failNextScroll = true;
-    document.OnScrollToCaret = [&] {
-        if (std::exchange(failNextScroll, false)) throw std::bad_alloc();
-        scrollView();
-    };
+    TFailingHook scroll(document.OnScrollToCaret);
+    scroll.armed = true;
     const auto repaintView = document.OnRepaint;
     int repaints = 0;
     document.OnRepaint = [&] {
@@ -319,7 +336,6 @@ TEST_F(Viewer, ALoadWhoseClosingScrollRunsOutOfMemoryLeavesTheViewWorking) {
     form->RichEdit1->SetSelLength(0);
     EXPECT_GT(form->RichEdit1->TopLine(), 0);
     EXPECT_EQ(errors.size(), 1u);
-    document.OnScrollToCaret = scrollView;
     document.OnRepaint = repaintView;
 }
 
@@ -329,20 +345,14 @@ TEST_F(Viewer, RunningOutOfMemoryInSelectAllOrCopyIsReportedAsSuch) {
     std::string text;
     for (int i = 0; i < 2000; ++i) text += Line("INFO ", "line " + std::to_string(i)) + "\n";
     auto form = Open(files.Write("big.log", text));
-    TRichTextDocument& document = form->RichEdit1->Document();
-    const auto tellView = document.OnChange;
-    bool failNextChange = false;
-    document.OnChange = [&] {
-        if (std::exchange(failNextChange, false)) throw std::bad_alloc();
-        tellView();
-    };
+    TFailingHook change(form->RichEdit1->Document().OnChange);
     Clipboard().SetAsText(u"before");
     struct Case {
         const char* command;
         std::function<void()> run;
     } cases[] = {
         {"select all", [&] {
-             failNextChange = true;  // the view cannot take the new selection in
+             change.armed = true;  // the view cannot take the new selection in
              form->BtnSelectAll->Click();
          }},
         {"copy", [&] {
@@ -358,7 +368,6 @@ TEST_F(Viewer, RunningOutOfMemoryInSelectAllOrCopyIsReportedAsSuch) {
         EXPECT_EQ(form->RichEdit1->Lines()->Count(), 2000) << c.command;
         EXPECT_EQ(Clipboard().AsText(), u"before") << c.command;
     }
-    document.OnChange = tellView;
 }
 
 TEST_F(Viewer, ErrorInTheCreationHandlerStillCreatesTheWindow) {
