@@ -149,13 +149,11 @@ TControl::~TControl() {
     if (gMouseControl == this) gMouseControl = nullptr;
     gLiveControls.erase(this);
     // A control whose end failed before it left its parent leaves it now,
-    // quietly (the parent's own classes may be gone), so that the parent
-    // keeps no pointer to it.
+    // quietly, so that the parent keeps no pointer to it. (A windowed one
+    // has left already, in ~TWinControl.)
     if (parent_) {
-        auto& plain = parent_->controls_;
-        plain.erase(std::remove(plain.begin(), plain.end(), this), plain.end());
-        auto& windowed = parent_->winControls_;
-        windowed.erase(std::remove(windowed.begin(), windowed.end(), this), windowed.end());
+        auto& siblings = parent_->controls_;
+        siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
     }
 }
 
@@ -675,6 +673,12 @@ TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner) {
 TWinControl::~TWinControl() {
     for (TControl* c : controls_) c->parent_ = nullptr;
     for (TWinControl* c : winControls_) c->parent_ = nullptr;
+    // Leaves a parent that its failed end did not get to leave (see ~TControl).
+    if (parent_) {
+        auto& siblings = parent_->winControls_;
+        siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+        parent_ = nullptr;
+    }
     gTopLevels.erase(std::remove(gTopLevels.begin(), gTopLevels.end(), this), gTopLevels.end());
     if (widget_) {
         widget_->Detach();
