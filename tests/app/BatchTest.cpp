@@ -193,7 +193,8 @@ TEST_F(Batch, ALoadThatRunsOutOfMemoryIsReportedAsSuch) {
     if (ec) GTEST_SKIP() << "no sparse file of 2 TiB here: " << ec.message();
     // A sanitizer's allocator refuses such a size the way the system does
     // (and says so on the error stream too).
-    const TRun run = Run("--batch " + Quote(log) + " --state", "ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}allocator_may_return_null=1");
+    const TRun run =
+        Run("--batch " + Quote(log) + " --state", "ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}allocator_may_return_null=1");
     EXPECT_EQ(run.status, 2) << run.err;
     std::istringstream err(run.err);
     std::vector<std::string> boxes;
