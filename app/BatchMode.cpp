@@ -75,25 +75,42 @@ TCommandLine ParseCommandLine(int argc, char** argv) {
 
 namespace {
 
-void AppendJsonString(std::string& out, const String& text) {
-    out += '"';
-    for (unsigned char c : StringToUtf8(text)) {
-        switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            default:
-                if (c < 0x20) {
-                    char buf[8];
-                    std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                    out += buf;
-                } else {
-                    out += static_cast<char>(c);
-                }
-        }
+bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+// The escape that stands for a code unit in a JSON string; empty for a unit
+// written as its UTF-8 bytes. A surrogate that is not part of a pair has no
+// UTF-8 form: its escape keeps the output valid UTF-8 and the unit itself.
+std::string JsonEscape(char16_t c) {
+    switch (c) {
+        case u'"': return "\\\"";
+        case u'\\': return "\\\\";
+        case u'\n': return "\\n";
+        case u'\r': return "\\r";
+        case u'\t': return "\\t";
     }
+    if (c >= 0x20 && !IsHighSurrogate(c) && !IsLowSurrogate(c)) return std::string();
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned>(c));
+    return buf;
+}
+
+void AppendJsonString(std::string& out, const String& text) {
+    const std::u16string_view units(text);
+    out += '"';
+    std::size_t plain = 0;  // the units from here on are not written yet
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        if (IsHighSurrogate(units[i]) && i + 1 < units.size() && IsLowSurrogate(units[i + 1])) {
+            ++i;  // a whole pair: one character
+            continue;
+        }
+        const std::string escape = JsonEscape(units[i]);
+        if (escape.empty()) continue;
+        out += StringToUtf8(units.substr(plain, i - plain));
+        out += escape;
+        plain = i + 1;
+    }
+    out += StringToUtf8(units.substr(plain));
     out += '"';
 }
 

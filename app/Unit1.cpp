@@ -222,11 +222,16 @@ const std::string& LayoutText() {
     return text;
 }
 
-// Ends a view's update bracket on every way out of a scope.
+// Ends a view's update bracket on every way out of a scope. Closing it
+// scrolls to the caret and repaints, which can fail (memory may be short);
+// the bracket is closed all the same, and since no error may leave a
+// destructor, the failure goes to the error box from here.
 class TUpdateBracket {
 public:
     explicit TUpdateBracket(TStrings& lines) : lines_(lines) { lines_.BeginUpdate(); }
-    ~TUpdateBracket() { lines_.EndUpdate(); }
+    ~TUpdateBracket() {
+        RunCleanup([this] { lines_.EndUpdate(); });
+    }
     TUpdateBracket(const TUpdateBracket&) = delete;
     TUpdateBracket& operator=(const TUpdateBracket&) = delete;
 

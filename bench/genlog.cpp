@@ -2,9 +2,10 @@
 // about 100 bytes in the layout the viewer reads (24-character time stamp,
 // the 7-character level field "[CODE]", then the message).
 //
-//   genlog LINES OUT [--seed N] [--eol crlf|lf] [--accents none|utf8|cp1252]
+//   genlog LINES OUT [--seed N] [--eol crlf|lf] [--accents none|utf8|cp1252] [--long-line CHARS]
 //
-// The same arguments always give the same bytes.
+// --long-line makes the middle record CHARS characters long (its message
+// runs on). The same arguments always give the same bytes.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -53,9 +54,10 @@ void AppendTimeStamp(std::string& line, std::uint64_t index) {
     line += stamp;
 }
 
-void AppendMessage(std::string& line, Random& rnd, const char* const* accented) {
-    // Messages of 49 to 79 characters keep the average record near 100 bytes.
-    const std::size_t target = line.size() + 49 + rnd.Below(31);
+// Messages of 49 to 79 characters keep the average record near 100 bytes;
+// a record given a length gets a message that makes it that long.
+void AppendMessage(std::string& line, Random& rnd, const char* const* accented, std::size_t length = 0) {
+    const std::size_t target = length ? length : line.size() + 49 + rnd.Below(31);
     while (line.size() < target) {
         line += ' ';
         if (accented && rnd.Below(40) == 0)
@@ -63,10 +65,12 @@ void AppendMessage(std::string& line, Random& rnd, const char* const* accented) 
         else
             line += kWords[rnd.Below(20)];
     }
+    if (length) line.resize(length);
 }
 
 int Usage() {
-    std::fprintf(stderr, "usage: genlog LINES OUT [--seed N] [--eol crlf|lf] [--accents none|utf8|cp1252]\n");
+    std::fprintf(stderr,
+                 "usage: genlog LINES OUT [--seed N] [--eol crlf|lf] [--accents none|utf8|cp1252] [--long-line CHARS]\n");
     return 1;
 }
 
@@ -79,6 +83,7 @@ int main(int argc, char** argv) {
     std::uint64_t seed = 20261210;
     const char* eol = "\r\n";
     const char* const* accented = nullptr;
+    std::size_t longLine = 0;
     for (int i = 3; i + 1 < argc; i += 2) {
         const std::string opt = argv[i], value = argv[i + 1];
         if (opt == "--seed") seed = std::strtoull(value.c_str(), nullptr, 10);
@@ -86,6 +91,7 @@ int main(int argc, char** argv) {
         else if (opt == "--accents" && value == "utf8") accented = kAccentedUtf8;
         else if (opt == "--accents" && value == "cp1252") accented = kAccentedCp1252;
         else if (opt == "--accents" && value == "none") accented = nullptr;
+        else if (opt == "--long-line") longLine = std::strtoull(value.c_str(), nullptr, 10);
         else return Usage();
     }
     if ((argc - 3) % 2 != 0) return Usage();
@@ -105,7 +111,7 @@ int main(int argc, char** argv) {
         line += '[';
         line += LevelCode(rnd);
         line += ']';
-        AppendMessage(line, rnd, accented);
+        AppendMessage(line, rnd, accented, i == lines / 2 ? longLine : 0);
         line += eol;
         std::fwrite(line.data(), 1, line.size(), out);
     }

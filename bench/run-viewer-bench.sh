@@ -1,18 +1,20 @@
 #!/usr/bin/env bash
 # Whole-process timings of the viewer in batch mode against `wc -l` on the
-# same file, with the file in the page cache: opening (load, counts, colours)
-# and the error filter, median of several runs, and peak memory.
+# same file, with the file in the page cache: opening (load, counts, colours,
+# first paint) and the error filter, median of several runs, and peak memory.
 #
-#   bench/run-viewer-bench.sh [LINES...]      (default: 1000000 10000000)
+#   bench/run-viewer-bench.sh [LINES...]                (default: 1000000 10000000)
+#   bench/run-viewer-bench.sh --long-line [CHARS...]    (default: 50000000 100000000)
 #
-# Logs are generated under ${LUMIVAR_BENCH_DIR:-/tmp/lumivar-bench} and kept
-# there for later runs. Build first (scripts/test.sh or cmake --build build).
+# The second form opens a log of three records whose middle one is CHARS
+# characters long. Logs are generated under ${LUMIVAR_BENCH_DIR:-build/bench-logs}
+# and kept there for later runs. Build first (scripts/test.sh or cmake --build build).
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 BUILD="${LUMIVAR_BUILD:-$ROOT/build}"
 VIEWER="$BUILD/app/lumivar"
 GENLOG="$BUILD/bench/genlog"
-DIR="${LUMIVAR_BENCH_DIR:-/tmp/lumivar-bench}"
+DIR="${LUMIVAR_BENCH_DIR:-$BUILD/bench-logs}"
 RUNS="${LUMIVAR_BENCH_RUNS:-5}"
 mkdir -p "$DIR"
 [ -x "$VIEWER" ] || { echo "build the viewer first: $VIEWER is missing" >&2; exit 1; }
@@ -34,14 +36,32 @@ measure() {
   echo "$median $peak"
 }
 
-printf '%-10s %-12s %10s %10s %12s %8s\n' lines task median_s peak_MiB file_MiB ratio
-for lines in "${@:-1000000 10000000}"; do
-  for n in $lines; do
-    log="$DIR/log-$n.log"
-    [ -f "$log" ] || "$GENLOG" "$n" "$log"
+long_line=0
+if [ "${1:-}" = --long-line ]; then
+  long_line=1
+  shift
+fi
+if (( long_line )); then
+  sizes=("${@:-50000000 100000000}")
+  tasks="wc open"
+else
+  sizes=("${@:-1000000 10000000}")
+  tasks="wc open filter"
+fi
+
+printf '%-10s %-12s %10s %10s %12s %8s\n' "$( (( long_line )) && echo chars || echo lines)" task median_s peak_MiB file_MiB ratio
+for sizes_arg in "${sizes[@]}"; do
+  for n in $sizes_arg; do
+    if (( long_line )); then
+      log="$DIR/long-line-$n.log"
+      [ -f "$log" ] || "$GENLOG" 3 "$log" --long-line "$n"
+    else
+      log="$DIR/log-$n.log"
+      [ -f "$log" ] || "$GENLOG" "$n" "$log"
+    fi
     size=$(stat -c %s "$log")
     cat "$log" >/dev/null   # into the page cache
-    for task in wc open filter; do
+    for task in $tasks; do
       case $task in
         wc) read -r t m < <(measure wc -l "$log") ;;
         open) read -r t m < <(measure "$VIEWER" --batch "$log" --state) ;;

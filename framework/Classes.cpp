@@ -26,12 +26,17 @@ TComponent::TComponent(TComponent* AOwner) {
 
 TComponent::~TComponent() {
     // A component that did not come through Free() still tells everyone, but
-    // only as a plain component: its own classes are gone by now.
-    if (!endStarted_) TComponent::BeforeDestruction();
+    // only as a plain component: its own classes are gone by now. One whose
+    // BeforeDestruction failed part way finishes here what it left undone.
+    if (!endStarted_) {
+        endStarted_ = true;
+        Destroying();
+    }
+    EndOfLife();
 }
 
-void TComponent::Free() {
-    if (!endStarted_) BeforeDestruction();
+void TComponent::Free() noexcept {
+    if (!endStarted_) RunCleanup([this] { BeforeDestruction(); });
     delete this;
 }
 
@@ -39,9 +44,18 @@ void TComponent::BeforeDestruction() {
     if (endStarted_) return;
     endStarted_ = true;
     Destroying();
+    EndOfLife();
+}
+
+void TComponent::EndOfLife() noexcept {
+    // Every step runs to its end, each failure on the way reported on its
+    // own, so that nobody keeps a pointer to a component that is gone.
     NotifyFreeNotifies();
     DestroyComponents();
-    if (owner_) owner_->RemoveComponent(this);
+    if (TComponent* owner = owner_) {
+        RunCleanup([this, owner] { owner->RemoveComponent(this); });
+        if (owner_) owner->Remove(this);
+    }
 }
 
 void TComponent::Destroying() {
@@ -50,16 +64,16 @@ void TComponent::Destroying() {
     for (TComponent* c : components_) c->Destroying();
 }
 
-void TComponent::NotifyFreeNotifies() {
+void TComponent::NotifyFreeNotifies() noexcept {
     while (!freeNotifies_.empty()) {
         TComponent* other = freeNotifies_.back();
         freeNotifies_.pop_back();
         other->RemoveNotification(this);
-        other->Notification(this, opRemove);
+        RunCleanup([this, other] { other->Notification(this, opRemove); });
     }
 }
 
-void TComponent::DestroyComponents() {
+void TComponent::DestroyComponents() noexcept {
     while (!components_.empty()) {
         TComponent* c = components_.back();
         Remove(c);
@@ -122,7 +136,7 @@ void TComponent::FreeNotification(TComponent* AComponent) {
         AComponent->freeNotifies_.push_back(this);
 }
 
-void TComponent::RemoveNotification(TComponent* AComponent) {
+void TComponent::RemoveNotification(TComponent* AComponent) noexcept {
     freeNotifies_.erase(std::remove(freeNotifies_.begin(), freeNotifies_.end(), AComponent), freeNotifies_.end());
 }
 
@@ -152,7 +166,7 @@ void TComponent::Insert(TComponent* AComponent) {
     AComponent->owner_ = this;
 }
 
-void TComponent::Remove(TComponent* AComponent) {
+void TComponent::Remove(TComponent* AComponent) noexcept {
     components_.erase(std::remove(components_.begin(), components_.end(), AComponent), components_.end());
     AComponent->owner_ = nullptr;
 }

@@ -54,8 +54,11 @@ public:
     TComponent(const TComponent&) = delete;
     TComponent& operator=(const TComponent&) = delete;
 
-    // Runs the end of life in order (BeforeDestruction, then delete).
-    void Free();
+    // Runs the end of life in order (BeforeDestruction, then delete). It
+    // runs to its end whatever fails on the way: a failing step is handed to
+    // the error handler (RunCleanup) and the component is deleted all the
+    // same.
+    void Free() noexcept;
 
     TComponent* Owner() const { return owner_; }
     const String& Name() const { return name_; }
@@ -103,10 +106,14 @@ protected:
 
 private:
     void Insert(TComponent* AComponent);
-    void Remove(TComponent* AComponent);
-    void DestroyComponents();
-    void RemoveNotification(TComponent* AComponent);
-    void NotifyFreeNotifies();
+    void Remove(TComponent* AComponent) noexcept;
+    // The part of the end of life that every component has: those who asked
+    // are told, owned components freed, the owner left. Whatever of it has
+    // already run is not repeated.
+    void EndOfLife() noexcept;
+    void DestroyComponents() noexcept;
+    void RemoveNotification(TComponent* AComponent) noexcept;
+    void NotifyFreeNotifies() noexcept;
 
     TComponent* owner_ = nullptr;
     String name_;
@@ -118,7 +125,7 @@ private:
 
 // Deleter that ends a component through Free().
 struct TComponentDeleter {
-    void operator()(TComponent* c) const {
+    void operator()(TComponent* c) const noexcept {
         if (c) c->Free();
     }
 };
@@ -169,7 +176,7 @@ public:
     virtual bool Execute();
     // The component whose link ran the action last.
     TComponent* ActionComponent() const { return actionComponent_; }
-    void SetActionComponent(TComponent* Value) { actionComponent_ = Value; }
+    void SetActionComponent(TComponent* Value) noexcept { actionComponent_ = Value; }
 
     void RegisterChanges(TBasicActionLink* Value);
     void UnRegisterChanges(TBasicActionLink* Value);

@@ -82,7 +82,12 @@ void TrackPointer(TWinControl* window, TPoint p) {
 unsigned short QtKeyToVirtualKey(int qtKey) {
     for (const auto& k : kKeys)
         if (k.qt == qtKey) return k.vk;
-    if (qtKey >= 0x20 && qtKey <= 0x5A) return static_cast<unsigned short>(qtKey);
+    // Digits and letters carry the same codes in both sets. Every other
+    // printable key (punctuation) has no key code here: Qt's codes 0x21 to
+    // 0x2F are those of the navigation keys, so it reaches the control only
+    // as the character it types.
+    if ((qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) || (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z))
+        return static_cast<unsigned short>(qtKey);
     return 0;
 }
 

@@ -6,7 +6,6 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <cstdio>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -22,7 +21,6 @@ std::unordered_set<const TControl*> gLiveControls;
 TControl* gCaptureControl = nullptr;
 TControl* gMouseControl = nullptr;
 TPoint gCursorPos;
-TExceptionHandler gExceptionHandler;
 TMouseControlHandler gMouseControlHandler;
 std::vector<TWinControl*> gTopLevels;  // most recently shown last
 // Canvases bound to a control while it paints (TControlCanvas objects).
@@ -31,16 +29,6 @@ std::unordered_multimap<const TControl*, TControlCanvas*> gControlCanvases;
 bool IsLive(const TControl* c) { return c && gLiveControls.count(c) != 0; }
 
 }  // namespace
-
-void SetExceptionHandler(TExceptionHandler handler) { gExceptionHandler = std::move(handler); }
-
-void HandleEventException(const std::exception& error) {
-    if (gExceptionHandler) {
-        gExceptionHandler(error);
-        return;
-    }
-    std::fprintf(stderr, "%s\n", error.what());
-}
 
 void SetMouseControlHandler(TMouseControlHandler handler) { gMouseControlHandler = std::move(handler); }
 
@@ -160,6 +148,13 @@ TControl::~TControl() {
     if (gCaptureControl == this) gCaptureControl = nullptr;
     if (gMouseControl == this) gMouseControl = nullptr;
     gLiveControls.erase(this);
+    // A control whose end failed before it left its parent leaves it now,
+    // quietly, so that the parent keeps no pointer to it. (A windowed one
+    // has left already, in ~TWinControl.)
+    if (parent_) {
+        auto& siblings = parent_->controls_;
+        siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+    }
 }
 
 void TControl::BeforeDestruction() {
@@ -678,6 +673,12 @@ TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner) {
 TWinControl::~TWinControl() {
     for (TControl* c : controls_) c->parent_ = nullptr;
     for (TWinControl* c : winControls_) c->parent_ = nullptr;
+    // Leaves a parent that its failed end did not get to leave (see ~TControl).
+    if (parent_) {
+        auto& siblings = parent_->winControls_;
+        siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+        parent_ = nullptr;
+    }
     gTopLevels.erase(std::remove(gTopLevels.begin(), gTopLevels.end(), this), gTopLevels.end());
     if (widget_) {
         widget_->Detach();

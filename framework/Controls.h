@@ -598,11 +598,6 @@ class TCustomForm* GetParentForm(TControl* Control);
 // True while any window has paints waiting (a cheap test for Update).
 bool AnyPaintPending();
 
-// Where errors that escape event handlers go (the application object
-// installs its default error handler here).
-using TExceptionHandler = std::function<void(const std::exception& error)>;
-void SetExceptionHandler(TExceptionHandler handler);
-void HandleEventException(const std::exception& error);
 // Runs toolkit code on behalf of the event loop; an escaping error goes to
 // the error handler, as it would from a real event.
 void GuardEvent(const std::function<void()>& body);

@@ -109,10 +109,7 @@ void TApplication::SetHint(const String& v) {
         if (OfferAction(form, &action)) return;
 }
 
-void TApplication::HandleException(const std::exception& error) {
-    if (const auto* e = dynamic_cast<const Exception*>(&error)) ShowException(e->Message());
-    else ShowException(S(error.what()));
-}
+void TApplication::HandleException(const std::exception& error) { ShowException(ErrorMessage(error)); }
 
 void TApplication::ShowException(const String& message) {
     const String text = MessageWithFullStop(message);

@@ -150,9 +150,10 @@ public:
     bool ShowHint() const { return showHint_; }
     void SetShowHint(bool v) { showHint_ = v; }
 
-    // The default error handler: the message (with a full stop added unless
-    // it ends with one or a character sorting at or before it) in a box with
-    // an error icon and OK, titled with the application's title.
+    // The default error handler: the error's message (ErrorMessage: "Out of
+    // memory" when memory ran out), with a full stop added unless it ends
+    // with one or a character sorting at or before it, in a box with an
+    // error icon and OK, titled with the application's title.
     void HandleException(const std::exception& error);
     void ShowException(const String& message);
     void SetErrorDisplay(TErrorDisplay d) { errorDisplay_ = d; }

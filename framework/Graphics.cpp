@@ -409,8 +409,8 @@ TCanvas::~TCanvas() = default;
 
 bool TCanvas::HandleAllocated() const { return device_ && device_->Painter() != nullptr; }
 
-void TCanvas::BindDevice(std::unique_ptr<TCanvasDevice> device) { device_ = std::move(device); }
-std::unique_ptr<TCanvasDevice> TCanvas::ReleaseDevice() { return std::move(device_); }
+void TCanvas::BindDevice(std::unique_ptr<TCanvasDevice> device) noexcept { device_ = std::move(device); }
+std::unique_ptr<TCanvasDevice> TCanvas::ReleaseDevice() noexcept { return std::move(device_); }
 
 void TCanvas::MoveTo(int x, int y) { penPos_ = {x, y}; }
 
@@ -542,6 +542,7 @@ QPoint TextCellOrigin(const QFontMetrics& fm, unsigned align, int x, int y, int 
 }  // namespace
 
 void TCanvas::TextOut(int x, int y, const String& text) {
+    textCharacters_ += text.size();
     QPainter* p = Prepare(device_.get());
     if (!p) return;
     const QFont f = ToQFont(font_);
@@ -557,6 +558,7 @@ void TCanvas::TextOut(int x, int y, const String& text) {
 }
 
 void TCanvas::TextRect(const TRect& r, int x, int y, const String& text) {
+    textCharacters_ += text.size();
     QPainter* p = Prepare(device_.get());
     if (!p) return;
     if (BrushPaints(brush_) && !r.IsEmpty()) p->fillRect(ToQRect(r), ToQBrush(brush_));
@@ -575,6 +577,7 @@ int TCanvas::TextWidth(const String& text) { return TextExtent(text).X; }
 int TCanvas::TextHeight(const String& text) { return TextExtent(text).Y; }
 
 TPoint TCanvas::TextExtent(const String& text) {
+    textCharacters_ += text.size();
     const QFontMetrics fm(ToQFont(font_));
     return {fm.horizontalAdvance(ToQString(text)), fm.height()};
 }
@@ -603,6 +606,7 @@ int UnbrokenTextWidth(const QFontMetrics& fm, const QString& s, unsigned flags, 
 }  // namespace
 
 int TCanvas::DrawText(const String& text, TRect& r, unsigned flags) {
+    textCharacters_ += text.size();
     const QFont f = ToQFont(font_);
     const QFontMetrics fm(f);
     const QString s = ToQString(text);
@@ -796,7 +800,7 @@ int TCanvas::SaveState() {
     return static_cast<int>(device_->saved.size());
 }
 
-void TCanvas::RestoreState(int saved) {
+void TCanvas::RestoreState(int saved) noexcept {
     if (!device_ || saved <= 0 || saved > static_cast<int>(device_->saved.size())) return;
     const auto s = device_->saved[saved - 1];
     device_->saved.resize(saved - 1);

@@ -254,6 +254,10 @@ public:
     int DrawText(const String& text, TRect& r, unsigned flags);
     unsigned TextAlign() const { return textAlign_; }
     unsigned SetTextAlign(unsigned flags);  // returns the previous flags
+    // Characters handed to the text routines of this canvas (drawn or
+    // measured) since it was made: how much text a painting lays out, for
+    // tests and benchmarks.
+    std::uint64_t TextCharacters() const { return textCharacters_; }
 
     // Bitmaps and block copies.
     void Draw(int x, int y, const TBitmap& bitmap);
@@ -276,12 +280,12 @@ public:
     void SetOrigin(TPoint origin);
     void MoveOrigin(int dx, int dy);
     int SaveState();
-    void RestoreState(int saved);
+    void RestoreState(int saved) noexcept;
 
     // Framework-internal binding to a surface.
     TCanvasDevice* Device() const { return device_.get(); }
-    void BindDevice(std::unique_ptr<TCanvasDevice> device);
-    std::unique_ptr<TCanvasDevice> ReleaseDevice();
+    void BindDevice(std::unique_ptr<TCanvasDevice> device) noexcept;
+    std::unique_ptr<TCanvasDevice> ReleaseDevice() noexcept;
 
 private:
     TPen pen_;
@@ -289,6 +293,7 @@ private:
     TFont font_;
     TPoint penPos_;
     unsigned textAlign_ = TA_LEFT | TA_TOP;
+    std::uint64_t textCharacters_ = 0;
     std::unique_ptr<TCanvasDevice> device_;
 };
 

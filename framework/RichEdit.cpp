@@ -4,6 +4,7 @@
 #include <QStyle>
 
 #include <algorithm>
+#include <cstring>
 
 #include "ControlWidget.h"
 #include "QtBridge.h"
@@ -14,30 +15,122 @@ namespace {
 
 constexpr int kBorder = 2;       // sunken edge around the text
 constexpr int kTextInset = 1;    // space between the edge and the text
-constexpr int kTabStop = 8;      // columns between tab stops
+constexpr int kTabStop = 8;      // cells between tab stops
 constexpr int kWheelLines = 3;   // lines a wheel notch scrolls
 constexpr int kWheelNotch = 120;  // wheel delta of one notch
 constexpr char16_t kNulPlaceholder = 0x2400;  // a visible stand-in for a NUL character
 
-// The line as it is shown: tabs expanded to the next stop and NUL characters
-// drawn as a visible symbol. columns[i] is where character i starts.
-String DisplayText(const String& line, std::vector<int>* columns) {
-    String out;
-    out.reserve(line.size());
-    if (columns) columns->clear();
-    for (char16_t c : line) {
-        if (columns) columns->push_back(static_cast<int>(out.size()));
-        if (c == u'\t') {
-            const size_t next = (out.size() / kTabStop + 1) * kTabStop;
-            out.append(next - out.size(), u' ');
-        } else if (c == 0) {
-            out.push_back(kNulPlaceholder);
-        } else {
-            out.push_back(c);
+// Walks a line's stored bytes (generalised UTF-8) character by character and
+// tells where each falls in the view's grid of cells. The view's font is
+// fixed pitch: a character takes one cell, a tab reaches the next tab stop,
+// and a surrogate pair (two code units) is one character. Reaching a cell or
+// a code unit far along a line costs time along the line, never memory.
+class TCellWalk {
+public:
+    TCellWalk(const TLineStore& store, int line) : TCellWalk(store.LineBytes(line), store.IsAsciiLine(line)) {}
+    TCellWalk(std::string_view bytes, bool ascii)
+        : at_(reinterpret_cast<const unsigned char*>(bytes.data())), end_(at_ + bytes.size()), ascii_(ascii) {}
+
+    bool AtEnd() const { return at_ == end_; }
+    // Code units and cells before the current character.
+    TTextPosition Unit() const { return unit_; }
+    std::int64_t Cell() const { return cell_; }
+    const char* Byte() const { return reinterpret_cast<const char*>(at_); }
+    // Code units and cells of the current character.
+    int Units() const { return *at_ >= 0xF0 ? 2 : 1; }
+    std::int64_t Cells() const { return *at_ == '\t' ? kTabStop - cell_ % kTabStop : 1; }
+    bool IsTab() const { return *at_ == '\t'; }
+    bool IsNul() const { return *at_ == 0; }
+
+    void Step() {
+        const unsigned char lead = *at_;
+        cell_ += Cells();
+        unit_ += Units();
+        const std::ptrdiff_t bytes = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        at_ += std::min(bytes, end_ - at_);
+    }
+    // Steps over every character that ends at or before cell Target.
+    void SkipToCell(std::int64_t target) {
+        while (!AtEnd()) {
+            SkipPlain(target - cell_);
+            if (AtEnd() || cell_ + Cells() > target) return;
+            Step();
         }
     }
-    if (columns) columns->push_back(static_cast<int>(out.size()));
-    return out;
+    // Steps over every character that ends at or before code unit Target.
+    void SkipToUnit(TTextPosition target) {
+        while (!AtEnd()) {
+            SkipPlain(target - unit_);
+            if (AtEnd() || unit_ + Units() > target) return;
+            Step();
+        }
+    }
+
+private:
+    // On an ASCII line, goes straight over up to `most` characters before
+    // the next tab: each is one byte, one code unit and one cell.
+    void SkipPlain(std::int64_t most) {
+        if (!ascii_ || most <= 0) return;
+        const std::ptrdiff_t span = std::min<std::int64_t>(most, end_ - at_);
+        const void* tab = std::memchr(at_, '\t', static_cast<std::size_t>(span));
+        const std::ptrdiff_t plain = tab ? static_cast<const unsigned char*>(tab) - at_ : span;
+        at_ += plain;
+        unit_ += plain;
+        cell_ += plain;
+    }
+
+    const unsigned char* at_;
+    const unsigned char* end_;
+    bool ascii_;
+    TTextPosition unit_ = 0;
+    std::int64_t cell_ = 0;
+};
+
+// The part of a line that lies in cells [first, last) of the grid: its
+// characters as drawn (tabs as blanks, NUL as a visible symbol), and for each
+// of its code units the cell where it is drawn and where it starts in Text.
+struct TVisiblePiece {
+    TTextPosition FirstUnit = 0;     // the line's code unit that the piece starts with
+    String Text;
+    std::vector<std::int64_t> Cells;  // per code unit, and one more for the piece's end
+    std::vector<int> Shown;           // per code unit, and one more for the piece's end
+    bool ReachesLineEnd = false;      // the line's break lies in sight, at the end cell
+
+    int Units() const { return static_cast<int>(Cells.size()) - 1; }
+    std::int64_t EndCell() const { return Cells.back(); }
+};
+
+TVisiblePiece VisiblePiece(const TLineStore& store, int line, std::int64_t first, std::int64_t last) {
+    TVisiblePiece piece;
+    TCellWalk walk(store, line);
+    walk.SkipToCell(first);
+    piece.FirstUnit = walk.Unit();
+    const char* from = walk.Byte();
+    struct TCharacter {
+        std::int64_t cell;
+        std::int64_t cells;
+        int units;
+        char16_t shownAs;  // what stands for it, or 0 for its own code units
+    };
+    std::vector<TCharacter> characters;
+    for (; !walk.AtEnd() && walk.Cell() < last; walk.Step())
+        characters.push_back({walk.Cell(), walk.Cells(), walk.Units(),
+                              walk.IsTab() ? u' ' : walk.IsNul() ? kNulPlaceholder : char16_t{0}});
+    const String units = Utf8ToString(std::string_view(from, static_cast<std::size_t>(walk.Byte() - from)));
+    std::size_t unit = 0;
+    for (const TCharacter& c : characters) {
+        for (int k = 0; k < c.units; ++k) {
+            piece.Cells.push_back(c.cell);
+            piece.Shown.push_back(static_cast<int>(piece.Text.size()) + (c.shownAs ? 0 : k));
+        }
+        if (c.shownAs) piece.Text.append(static_cast<std::size_t>(c.cells), c.shownAs);
+        else piece.Text.append(units, std::min(unit, units.size()), static_cast<std::size_t>(c.units));
+        unit += static_cast<std::size_t>(c.units);
+    }
+    piece.Cells.push_back(walk.Cell());
+    piece.Shown.push_back(static_cast<int>(piece.Text.size()));
+    piece.ReachesLineEnd = walk.AtEnd();
+    return piece;
 }
 
 }  // namespace
@@ -117,10 +210,10 @@ int TRichEdit::LineHeight() const {
     return std::max(1, scratch.TextHeight(u"Xg"));
 }
 
-int TRichEdit::CharWidth() const {
+TCellGrid TRichEdit::Grid() const {
     TCanvas scratch;
     scratch.Font().Assign(Font());
-    return std::max(1, scratch.TextWidth(u"0"));
+    return TCellGrid{std::max(1, scratch.TextWidth(String(TCellGrid::kMeasuredCells, u'0')))};
 }
 
 TRect TRichEdit::TextRect() const {
@@ -170,14 +263,10 @@ void TRichEdit::Resize() {
     TCustomControl::Resize();
 }
 
-int TRichEdit::ColumnX(const String& display, int column) {
-    if (column <= 0) return 0;
-    // Measured as one string, as the line would be drawn in one piece, so
-    // that runs drawn one after another meet where the glyphs of a whole
-    // line would.
-    TCanvas scratch;
-    scratch.Font().Assign(Font());
-    return scratch.TextWidth(display.substr(0, static_cast<size_t>(column)));
+std::int64_t TRichEdit::CellOf(int line, TTextPosition column) const {
+    TCellWalk walk(document_->Store(), line);
+    walk.SkipToUnit(column);
+    return walk.Cell();
 }
 
 TTextPosition TRichEdit::Caret() const {
@@ -193,13 +282,9 @@ void TRichEdit::ScrollToCaret() {
     if (line < topLine_) SetTopLine(line);
     else if (line >= topLine_ + visible) SetTopLine(line - visible + 1);
     if (line < LineCount()) {
-        std::vector<int> columns;
-        const String display = DisplayText(Lines()->Get(line), &columns);
-        const auto col = static_cast<size_t>(std::clamp<TTextPosition>(caret - document_->LinePosition(line), 0,
-                                                                      static_cast<TTextPosition>(columns.size() - 1)));
-        const int x = ColumnX(display, columns[col]);
+        const std::int64_t x = Grid().X(CellOf(line, caret - document_->LinePosition(line)));
         const int width = TextRect().Width();
-        if (x < horzOffset_) horzOffset_ = std::max(0, x - width / 3);
+        if (x < horzOffset_) horzOffset_ = std::max<std::int64_t>(0, x - width / 3);
         else if (x >= horzOffset_ + width) horzOffset_ = x - width + width / 3;
     } else {
         horzOffset_ = 0;
@@ -211,21 +296,14 @@ TTextPosition TRichEdit::PositionAt(int X, int Y) {
     const TRect r = TextRect();
     const int line = std::clamp(topLine_ + (Y - r.Top) / LineHeight(), 0, std::max(0, LineCount() - 1));
     if (LineCount() == 0) return 0;
-    std::vector<int> columns;
-    const String display = DisplayText(Lines()->Get(line), &columns);
-    const int x = X - r.Left + horzOffset_;
+    const std::int64_t x = X - r.Left + horzOffset_;
+    const TCellGrid grid = Grid();
     // The first character whose middle lies right of x, or the end of the
-    // line. Middles grow along the line, so a binary search finds it with a
-    // few measurements, however long the line.
-    size_t first = 0, last = columns.size() - 1;
-    while (first < last) {
-        const size_t i = first + (last - first) / 2;
-        const int left = ColumnX(display, columns[i]);
-        const int right = ColumnX(display, columns[i + 1]);
-        if (x < (left + right) / 2) last = i;
-        else first = i + 1;
-    }
-    return document_->LinePosition(line) + static_cast<TTextPosition>(first);
+    // line. Those that end a whole cell left of x are passed at once.
+    TCellWalk walk(document_->Store(), line);
+    walk.SkipToCell(std::max<std::int64_t>(0, grid.CellAt(x) - 1));
+    while (!walk.AtEnd() && x >= (grid.X(walk.Cell()) + grid.X(walk.Cell() + walk.Cells())) / 2) walk.Step();
+    return document_->LinePosition(line) + walk.Unit();
 }
 
 void TRichEdit::MoveCaret(TTextPosition pos, bool extend) {
@@ -270,57 +348,58 @@ void TRichEdit::Paint() {
     const int saved = c.SaveState();
     c.IntersectClipRect(text);
     const int lineHeight = LineHeight();
+    const TCellGrid grid = Grid();
+    auto cellX = [&](std::int64_t cell) { return static_cast<int>(text.Left + grid.X(cell) - horzOffset_); };
+    // Only the cells in sight are laid out, however long a line is.
+    const std::int64_t firstCell = grid.CellAt(horzOffset_);
+    const std::int64_t lastCell = grid.CellAt(horzOffset_ + text.Width()) + 1;
     const bool showSelection = !hideSelection_ || Focused();
     const TTextPosition selFrom = document_->SelStart();
     const TTextPosition selTo = selFrom + std::max<TTextPosition>(0, document_->SelLength());
     const int last = std::min(LineCount(), topLine_ + VisibleLineCount() + 1);
     std::vector<TRichTextDocument::TLineRun> runs;
-    std::vector<int> columns;
     for (int line = topLine_; line < last; ++line) {
         const int y = text.Top + (line - topLine_) * lineHeight;
-        const String raw = Lines()->Get(line);
-        const String display = DisplayText(raw, &columns);
-        const TTextPosition lineStart = document_->LinePosition(line);
-        document_->LineRuns(line, runs);
+        const TVisiblePiece piece = VisiblePiece(document_->Store(), line, firstCell, lastCell);
+        const TTextPosition pieceStart = document_->LinePosition(line) + piece.FirstUnit;
+        document_->LineRuns(line, static_cast<int>(piece.FirstUnit), static_cast<int>(piece.FirstUnit) + piece.Units(), runs);
         for (const auto& run : runs) {
             const TCharFormat& format = document_->Format(run.Format);
-            // Split the run where the selection starts and ends.
-            int start = run.Start;
-            const int end = run.Start + run.Length;
+            // Split the run where the selection starts and ends; indices
+            // count code units of the piece.
+            int start = run.Start - static_cast<int>(piece.FirstUnit);
+            const int end = start + run.Length;
             while (start < end) {
-                const TTextPosition pos = lineStart + start;
+                const TTextPosition pos = pieceStart + start;
                 const bool selected = showSelection && pos >= selFrom && pos < selTo;
-                TTextPosition limit = lineStart + end;
+                TTextPosition limit = pieceStart + end;
                 if (selected) limit = std::min(limit, selTo);
                 else if (showSelection && pos < selFrom) limit = std::min(limit, selFrom);
-                const int pieceEnd = static_cast<int>(limit - lineStart);
-                const int x0 = text.Left - horzOffset_ + ColumnX(display, columns[static_cast<size_t>(start)]);
-                const int x1 = text.Left - horzOffset_ + ColumnX(display, columns[static_cast<size_t>(pieceEnd)]);
-                if (x1 >= text.Left && x0 < text.Right) {
-                    c.Font().Assign(Font());
-                    c.Font().SetStyle(format.Style);
-                    if (selected) {
-                        c.Brush().SetColor(clHighlight);
-                        c.FillRect(Rect(x0, y, x1, y + lineHeight));
-                        c.Font().SetColor(clHighlightText);
-                    } else {
-                        c.Font().SetColor(format.Color == clDefault ? Font().Color() : format.Color);
-                    }
-                    c.Brush().SetStyle(bsClear);
-                    c.TextOut(x0, y, display.substr(static_cast<size_t>(columns[static_cast<size_t>(start)]),
-                                                    static_cast<size_t>(columns[static_cast<size_t>(pieceEnd)] -
-                                                                        columns[static_cast<size_t>(start)])));
-                    c.Brush().SetStyle(bsSolid);
+                const int pieceEnd = static_cast<int>(limit - pieceStart);
+                const auto from = static_cast<std::size_t>(start), to = static_cast<std::size_t>(pieceEnd);
+                const int x0 = cellX(piece.Cells[from]), x1 = cellX(piece.Cells[to]);
+                c.Font().Assign(Font());
+                c.Font().SetStyle(format.Style);
+                if (selected) {
+                    c.Brush().SetColor(clHighlight);
+                    c.FillRect(Rect(x0, y, x1, y + lineHeight));
+                    c.Font().SetColor(clHighlightText);
+                } else {
+                    c.Font().SetColor(format.Color == clDefault ? Font().Color() : format.Color);
                 }
+                c.Brush().SetStyle(bsClear);
+                c.TextOut(x0, y, piece.Text.substr(static_cast<std::size_t>(piece.Shown[from]),
+                                                   static_cast<std::size_t>(piece.Shown[to] - piece.Shown[from])));
+                c.Brush().SetStyle(bsSolid);
                 start = pieceEnd;
             }
         }
         // A selected line break shows as a small highlighted cell.
-        const TTextPosition breakPos = lineStart + static_cast<TTextPosition>(raw.size());
-        if (showSelection && breakPos >= selFrom && breakPos < selTo && line + 1 < LineCount()) {
-            const int x0 = text.Left - horzOffset_ + ColumnX(display, columns.back());
+        const TTextPosition breakPos = pieceStart + piece.Units();
+        if (piece.ReachesLineEnd && showSelection && breakPos >= selFrom && breakPos < selTo && line + 1 < LineCount()) {
+            const int x0 = cellX(piece.EndCell());
             c.Brush().SetColor(clHighlight);
-            c.FillRect(Rect(x0, y, x0 + CharWidth(), y + lineHeight));
+            c.FillRect(Rect(x0, y, cellX(piece.EndCell() + 1), y + lineHeight));
         }
     }
     // The caret, while the view has the focus.
@@ -328,13 +407,7 @@ void TRichEdit::Paint() {
         const TTextPosition caret = Caret();
         const int line = document_->LineAtPosition(caret);
         if (line >= topLine_ && line < topLine_ + VisibleLineCount() + 1) {
-            int x = text.Left - horzOffset_;
-            if (line < LineCount()) {
-                const String display = DisplayText(Lines()->Get(line), &columns);
-                const auto col = static_cast<size_t>(std::clamp<TTextPosition>(
-                    caret - document_->LinePosition(line), 0, static_cast<TTextPosition>(columns.size() - 1)));
-                x += ColumnX(display, columns[col]);
-            }
+            const int x = cellX(line < LineCount() ? CellOf(line, caret - document_->LinePosition(line)) : 0);
             const int y = text.Top + (line - topLine_) * lineHeight;
             c.Pen().SetColor(Font().Color());
             c.MoveTo(x, y);

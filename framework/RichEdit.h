@@ -12,6 +12,20 @@
 
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 
+// The view's grid of character cells: its font is fixed pitch, so where a
+// cell lies is arithmetic. The text layout keeps advances in 1/64 pixel, so
+// the width of 64 cells gives a fractional advance exactly, and cells add up
+// the way the layout adds glyphs when it draws a run.
+struct TCellGrid {
+    static constexpr int kMeasuredCells = 64;
+    int MeasuredWidth;  // pixels taken by kMeasuredCells cells
+
+    // The left edge of a cell, in pixels from the text's start.
+    std::int64_t X(std::int64_t cell) const { return (cell * MeasuredWidth + kMeasuredCells / 2) / kMeasuredCells; }
+    // The cell that holds pixel x (x >= 0).
+    std::int64_t CellAt(std::int64_t x) const { return x * kMeasuredCells / MeasuredWidth; }
+};
+
 // A run of one format in view positions, colour resolved (the font colour for
 // default text).
 struct TStyledRun {
@@ -57,7 +71,8 @@ public:
     void SetTopLine(int line);
     int VisibleLineCount() const;
     int LineHeight() const;
-    int HorizontalOffset() const { return horzOffset_; }
+    // How far the text is scrolled sideways, in pixels.
+    TTextPosition HorizontalOffset() const { return horzOffset_; }
     bool VerticalScrollBarShown() const;
     // Makes the caret visible, scrolling as little as needed.
     void ScrollToCaret();
@@ -84,14 +99,16 @@ protected:
 private:
     struct TScrollBarHost;
     TRect TextRect() const;
-    int CharWidth() const;
+    TCellGrid Grid() const;
     void UpdateScrollBar();
     void MoveCaret(TTextPosition pos, bool extend);
     // The end of the selection that moves with the keyboard or the mouse
     // (the one away from the anchor); where the caret shows.
     TTextPosition Caret() const;
     int LineCount() const { return document_->Lines().Count(); }
-    int ColumnX(const String& display, int column);
+    // The cell of the view's fixed-pitch grid where code unit Column of
+    // line Line is drawn.
+    std::int64_t CellOf(int Line, TTextPosition Column) const;
 
     std::unique_ptr<TRichTextDocument> document_;
     std::unique_ptr<TScrollBarHost> scrollBar_;
@@ -100,7 +117,7 @@ private:
     bool wordWrap_ = true;
     bool hideSelection_ = true;
     int topLine_ = 0;
-    int horzOffset_ = 0;
+    TTextPosition horzOffset_ = 0;
     bool selecting_ = false;
     TTextPosition anchor_ = 0;  // the fixed end of a mouse or keyboard selection
     bool movingCaret_ = false;

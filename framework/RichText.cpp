@@ -1,6 +1,8 @@
 #include "RichText.h"
 
 #include <algorithm>
+#include <exception>
+#include <utility>
 
 #include "TextFile.h"
 
@@ -98,8 +100,6 @@ void TRichTextLines::LoadFromFile(const String& FileName) {
         loaded.LoadFromFile(FileName);
     } catch (const ETextReadError&) {
         throw EReadError(u"Failed to Load Stream");
-    } catch (const std::bad_alloc&) {
-        throw EReadError(u"Failed to Load Stream");
     }
     // Free the old text before the caller goes on, so that the old and the
     // new text are never both held longer than the swap.
@@ -158,12 +158,16 @@ TFormatIndex TRichTextDocument::FormatAt(TTextPosition Pos) const {
 }
 
 void TRichTextDocument::LineRuns(int Line, std::vector<TLineRun>& Runs) const {
+    LineRuns(Line, 0, store_.Length(Line), Runs);
+}
+
+void TRichTextDocument::LineRuns(int Line, int From, int To, std::vector<TLineRun>& Runs) const {
     Runs.clear();
-    const int length = store_.Length(Line);
-    if (length == 0) return;
+    if (From < 0) From = 0;
+    if (To <= From) return;
     const auto start = static_cast<std::uint64_t>(LinePosition(Line));
     thread_local std::vector<TFormatRun> runs;
-    runs_.RunsIn(start, start + static_cast<std::uint64_t>(length), runs);
+    runs_.RunsIn(start + static_cast<std::uint64_t>(From), start + static_cast<std::uint64_t>(To), runs);
     for (const TFormatRun& run : runs)
         Runs.push_back(TLineRun{static_cast<int>(run.Start - start), static_cast<int>(run.Length), run.Format});
 }
@@ -184,9 +188,17 @@ void TRichTextDocument::AddLine(std::u16string_view line) { store_.Add(line); }
 
 void TRichTextDocument::UpdateStateChanged(bool updating) {
     if (updating) return;
-    if (scrollPending_) {
-        scrollPending_ = false;
-        if (OnScrollToCaret) OnScrollToCaret();
+    // The view repaints even when scrolling to the caret fails, so that it
+    // never goes on showing what the bracket held back; the failure still
+    // reaches the caller.
+    std::exception_ptr scrollFailure;
+    if (std::exchange(scrollPending_, false) && OnScrollToCaret) {
+        try {
+            OnScrollToCaret();
+        } catch (...) {
+            scrollFailure = std::current_exception();
+        }
     }
     if (OnRepaint) OnRepaint();
+    if (scrollFailure) std::rethrow_exception(scrollFailure);
 }

@@ -35,8 +35,9 @@ public:
     void Delete(int Index) override;
     void Clear() override;
     // Raises EFOpenError ("Cannot open file ...") when the file cannot be
-    // opened and EReadError ("Failed to Load Stream") when its content cannot
-    // be read or does not fit; the view keeps its text then.
+    // opened, EReadError ("Failed to Load Stream") when its content cannot
+    // be read and std::bad_alloc (shown as "Out of memory") when it does not
+    // fit; the view keeps its text then.
     void LoadFromFile(const String& FileName) override;
     int Length(int Index) const override;
     String Mid(int Index, int Start, int Count) const override;
@@ -114,13 +115,15 @@ public:
     const TCharFormat& Format(TFormatIndex Index) const { return runs_.Format(Index); }
     TFormatIndex FormatAt(TTextPosition Pos) const;
     // Runs covering line Line's characters, as columns of that line; an empty
-    // line has none.
+    // line has none. With From and To (columns within the line): the runs
+    // over [From, To) only, clipped to them.
     struct TLineRun {
         int Start;
         int Length;
         TFormatIndex Format;
     };
     void LineRuns(int Line, std::vector<TLineRun>& Runs) const;
+    void LineRuns(int Line, int From, int To, std::vector<TLineRun>& Runs) const;
     // Changes the format of [From, To); the view's attribute writes come here.
     void ApplyFormat(TTextPosition From, TTextPosition To, const TFormatChange& Change) {
         const TTextPosition end = TextLength();

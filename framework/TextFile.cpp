@@ -556,7 +556,9 @@ TLineScan ScanLines(const char* text, std::size_t begin, std::size_t end) {
         return scanner.Merge();
     }
     std::exception_ptr failure;
-    std::thread second([&] {
+    // Joined on every way out: should the first part fail, the second is
+    // waited for (a thread left running would end the program).
+    std::jthread second([&] {
         try {
             scanner.Scan(1, split, end);
         } catch (...) {

@@ -1,7 +1,9 @@
 #include "Types.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <new>
 
 String Utf8ToString(std::string_view utf8) {
     String out;
@@ -119,4 +121,51 @@ int MulDiv(int Number, int Numerator, int Denominator) {
     const bool negative = (p < 0) != (d < 0);
     const long long q = (std::llabs(p) + std::llabs(d) / 2) / std::llabs(d);
     return static_cast<int>(negative ? -q : q);
+}
+
+// ---------------------------------------------------------------------------
+// Errors that escape
+
+namespace {
+
+TExceptionHandler gExceptionHandler;
+
+// Writes an error to the error stream without allocating: memory may be
+// what ran out.
+void WriteToErrorStream(const std::exception& error) noexcept {
+    const char* text = dynamic_cast<const std::bad_alloc*>(&error) ? "Out of memory" : error.what();
+    std::fprintf(stderr, "%s\n", text);
+}
+
+}  // namespace
+
+String ErrorMessage(const std::exception& error) {
+    if (const auto* e = dynamic_cast<const Exception*>(&error)) return e->Message();
+    if (dynamic_cast<const std::bad_alloc*>(&error)) return u"Out of memory";
+    return Utf8ToString(error.what());
+}
+
+void SetExceptionHandler(TExceptionHandler handler) { gExceptionHandler = std::move(handler); }
+
+void HandleEventException(const std::exception& error) noexcept {
+    if (!gExceptionHandler) {
+        WriteToErrorStream(error);
+        return;
+    }
+    try {
+        gExceptionHandler(error);
+    } catch (...) {
+        WriteToErrorStream(error);
+    }
+}
+
+void ReportCleanupError(std::exception_ptr error) noexcept {
+    if (std::uncaught_exceptions() > 0) return;
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+        HandleEventException(e);
+    } catch (...) {
+        std::fputs("An error of unknown kind arose while cleaning up\n", stderr);
+    }
 }

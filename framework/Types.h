@@ -114,6 +114,34 @@ class EOutOfResources : public Exception { using Exception::Exception; };
 // A value outside the range of a subrange type.
 class ERangeError : public Exception { using Exception::Exception; };
 
+// The message the user is shown for an error: an Exception's own message,
+// "Out of memory" when memory ran out, otherwise the error's text.
+String ErrorMessage(const std::exception& error);
+
+// Where errors go that escape an event handler or a clean-up step (the
+// application object installs its default error handler here); without a
+// handler, the message goes to the error stream.
+using TExceptionHandler = std::function<void(const std::exception& error)>;
+void SetExceptionHandler(TExceptionHandler handler);
+// Never raises: should the handler itself fail (memory may be short while
+// it shows the error), the message goes to the error stream.
+void HandleEventException(const std::exception& error) noexcept;
+
+// Hands on an error raised by a clean-up step (a destructor, the end of a
+// guard): to HandleEventException, unless another error is already on its
+// way out. That one then reaches the user, and the failure to clean up
+// after it is its consequence.
+void ReportCleanupError(std::exception_ptr error) noexcept;
+// Runs a clean-up step where no error may escape.
+template <class F>
+void RunCleanup(F&& step) noexcept {
+    try {
+        step();
+    } catch (...) {
+        ReportCleanupError(std::current_exception());
+    }
+}
+
 // Root of every toolkit class. ClassName is what stored layouts and
 // class-name tests use.
 class TObject {

@@ -6,6 +6,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
+
+#include "TextFile.h"
 
 #include "BatchRun.h"
 #include "TempDir.h"
@@ -18,7 +21,11 @@ namespace fs = std::filesystem;
 class Batch : public ::testing::Test {
 protected:
     std::string Write(const std::string& name, const std::string& bytes) { return dir.Write(name, bytes).string(); }
-    TRun Run(const std::string& args) { return RunShell(Viewer() + " " + args, dir / "stderr.txt"); }
+    // Runs the viewer with the arguments, and with the environment settings
+    // given (NAME=value ...) added to the test's own.
+    TRun Run(const std::string& args, const std::string& environment = std::string()) {
+        return RunShell(environment + " " + Viewer() + " " + args, dir / "stderr.txt");
+    }
     TTempDir dir{"lumivar-batch"};
 };
 
@@ -135,6 +142,50 @@ TEST_F(Batch, Windows1252TextWithoutAMarkIsDecoded) {
     const TRun run = Run("--batch " + Quote(log) + " --state --lines");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("Conex\xC3\xA3o estabelecida"), std::string::npos) << run.out;
+}
+
+// A file bigger than any memory the machine can give: the load fails and
+// says so. (A sparse file: it takes no disk space.)
+TEST_F(Batch, ALoadThatRunsOutOfMemoryIsReportedAsSuch) {
+    std::ifstream overcommit("/proc/sys/vm/overcommit_memory");
+    int policy = 0;
+    if (overcommit >> policy && policy == 1) GTEST_SKIP() << "the system grants any allocation: the file would be read";
+    const std::string log = (dir / "huge.log").string();
+    std::error_code ec;
+    std::ofstream(log).close();
+    fs::resize_file(log, std::uintmax_t{2} << 40, ec);  // 2 TiB
+    if (ec) GTEST_SKIP() << "no sparse file of 2 TiB here: " << ec.message();
+    // A sanitizer's allocator refuses such a size the way the system does
+    // (and says so on the error stream too).
+    const TRun run =
+        Run("--batch " + Quote(log) + " --state", "ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}allocator_may_return_null=1");
+    EXPECT_EQ(run.status, 2) << run.err;
+    std::istringstream err(run.err);
+    std::vector<std::string> boxes;
+    for (std::string line; std::getline(err, line);)
+        if (line.rfind("lumivar: ", 0) == 0) boxes.push_back(line);
+    EXPECT_EQ(boxes, std::vector<std::string>{"lumivar: Out of memory."}) << run.err;
+    EXPECT_NE(run.out.find("\"lineCount\": 0"), std::string::npos) << run.out;
+}
+
+// The state is UTF-8 JSON even where the text is not valid UTF-16: a lone
+// half of a surrogate pair is written as its escape, a whole pair as the
+// character it makes.
+TEST_F(Batch, LoneSurrogatesAreEscapedInTheState) {
+    auto utf16le = [](std::initializer_list<char16_t> units) {
+        std::string out = "\xFF\xFE";
+        for (char16_t u : units) out += {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
+        return out;
+    };
+    const std::string log = Write("surrogates.log", utf16le({u'a', 0xD800, u'b', u'\n',  // a lone high half
+                                                             0xDC00, u'\n',              // a lone low half
+                                                             0xDE00, 0xD83D, u'\n',      // both, in the wrong order
+                                                             0xD83D, 0xDE00, u'"', u'\n'}));
+    const TRun run = Run("--batch " + Quote(log) + " --state --lines");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(IsStrictUtf8(run.out.data(), run.out.size())) << run.out;
+    for (const char* text : {"\"a\\ud800b\"", "\"\\udc00\"", "\"\\ude00\\ud83d\"", "\"\xF0\x9F\x98\x80\\\"\""})
+        EXPECT_NE(run.out.find(std::string("{\"text\": ") + text + ","), std::string::npos) << text << " in " << run.out;
 }
 
 TEST_F(Batch, ScreenshotIsAPngOfTheWindow) {

@@ -6,9 +6,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "AllocationLimit.h"
 #include "Dialogs.h"
 #include "FifoWriter.h"
 #include "Forms.h"
@@ -38,6 +42,27 @@ private:
 std::string Line(const std::string& level, const std::string& message) {
     return "2026-12-10 08:00:00.000 [" + level + "] " + message;
 }
+
+// Makes a hook of the view's document fail once, as running out of memory
+// there would, when armed; puts the hook back when it goes.
+class TFailingHook {
+public:
+    explicit TFailingHook(std::function<void()>& hook) : hook_(hook), original_(hook) {
+        hook_ = [this] {
+            if (std::exchange(armed, false)) throw std::bad_alloc();
+            original_();
+        };
+    }
+    ~TFailingHook() { hook_ = std::move(original_); }
+    TFailingHook(const TFailingHook&) = delete;
+    TFailingHook& operator=(const TFailingHook&) = delete;
+
+    bool armed = false;
+
+private:
+    std::function<void()>& hook_;
+    std::function<void()> original_;
+};
 
 // The viewer's window with the error boxes collected instead of shown.
 class Viewer : public ::testing::Test {
@@ -313,6 +338,68 @@ TEST_F(Viewer, SelectAllThenCopyPutsTheWholeTextOnTheClipboard) {
     form->BtnCopy->Click();
     const String copied = Clipboard().AsText();
     EXPECT_EQ(copied.substr(0, 22), u"first line\nsecond line");
+}
+
+// Memory runs out while a load closes the view's update bracket (scrolling
+// to the caret): the error box says so, the bracket is closed, the counts
+// belong to the text shown, and the view goes on working.
+TEST_F(Viewer, ALoadWhoseClosingScrollRunsOutOfMemoryLeavesTheViewWorking) {
+    const String path = files.Write("scroll.log", Line("INFO ", "a") + "\n");
+    auto form = Open(path);
+    std::string longer;
+    for (int i = 0; i < 200; ++i) longer += Line(i % 2 ? "ERRO " : "AVISO", std::to_string(i)) + "\n";
+    files.Write("scroll.log", longer);
+    TRichTextDocument& document = form->RichEdit1->Document();
+    TFailingHook scroll(document.OnScrollToCaret);
+    scroll.armed = true;
+    const auto repaintView = document.OnRepaint;
+    int repaints = 0;
+    document.OnRepaint = [&] {
+        ++repaints;
+        repaintView();
+    };
+    GuardEvent([&] { form->BtnExecute->Click(); });
+    EXPECT_EQ(errors, std::vector<String>{u"Out of memory."});
+    EXPECT_FALSE(document.Updating());
+    EXPECT_EQ(repaints, 1);  // what the bracket held back is shown all the same
+    EXPECT_EQ(Panes(*form), (std::vector<String>{u"Info: 0", u"Warn: 100", u"Error: 100"}));
+    EXPECT_TRUE(form->RichEdit1->VerticalScrollBarShown());
+    form->RichEdit1->SetSelStart(document.LinePosition(199));
+    form->RichEdit1->SetSelLength(0);
+    EXPECT_GT(form->RichEdit1->TopLine(), 0);
+    EXPECT_EQ(errors.size(), 1u);
+    document.OnRepaint = repaintView;
+}
+
+// Select all and copy of a view too big for the memory left: the error box
+// says so, the view keeps its text and the clipboard what it held.
+TEST_F(Viewer, RunningOutOfMemoryInSelectAllOrCopyIsReportedAsSuch) {
+    std::string text;
+    for (int i = 0; i < 2000; ++i) text += Line("INFO ", "line " + std::to_string(i)) + "\n";
+    auto form = Open(files.Write("big.log", text));
+    TFailingHook change(form->RichEdit1->Document().OnChange);
+    Clipboard().SetAsText(u"before");
+    struct Case {
+        const char* command;
+        std::function<void()> run;
+    } cases[] = {
+        {"select all", [&] {
+             change.armed = true;  // the view cannot take the new selection in
+             form->BtnSelectAll->Click();
+         }},
+        {"copy", [&] {
+             form->RichEdit1->SelectAll();
+             const TAllocationLimit limit(64 * 1024);  // the copied text needs more
+             form->BtnCopy->Click();
+         }},
+    };
+    for (const Case& c : cases) {
+        errors.clear();
+        GuardEvent(c.run);
+        EXPECT_EQ(errors, std::vector<String>{u"Out of memory."}) << c.command;
+        EXPECT_EQ(form->RichEdit1->Lines()->Count(), 2000) << c.command;
+        EXPECT_EQ(Clipboard().AsText(), u"before") << c.command;
+    }
 }
 
 TEST_F(Viewer, ErrorInTheCreationHandlerStillCreatesTheWindow) {

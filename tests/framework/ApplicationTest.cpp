@@ -5,6 +5,10 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <new>
+#include <stdexcept>
+#include <vector>
 
 #include "Dialogs.h"
 #include "Forms.h"
@@ -28,6 +32,34 @@ TEST(Application, ErrorMessagesGetAFullStopUnlessTheyEndWithOneOrLess) {
         {u"", u""},
     };
     for (const auto& c : cases) EXPECT_EQ(MessageWithFullStop(c.message), c.shown) << StringToUtf8(c.message);
+}
+
+// Every error that escapes a command, or a window's creation handler,
+// reaches the error box through one place; running out of memory reads as
+// such there, not as the library's name for it.
+TEST(Application, EscapingErrorsAreShownWithTheirMessages) {
+    std::vector<String> shown;
+    Application->Initialize();
+    Application->SetErrorDisplay(TErrorDisplay::StandardError);
+    Application->OnErrorShown = [&](const String&, const String& message) { shown.push_back(message); };
+    struct Case {
+        std::function<void()> fail;
+        const char16_t* message;
+    } cases[] = {
+        {[] { throw EFOpenError(u"Cannot open file \"x\". Gone"); }, u"Cannot open file \"x\". Gone."},
+        {[] { throw std::bad_alloc(); }, u"Out of memory."},
+        {[] { throw std::bad_array_new_length(); }, u"Out of memory."},
+        {[] { throw std::runtime_error("disk on fire"); }, u"disk on fire."},
+    };
+    for (const Case& c : cases) {
+        shown.clear();
+        GuardEvent(c.fail);
+        TOwned<TForm> form(new TForm(nullptr));
+        form->OnCreate = [&](TObject*) { c.fail(); };
+        form->DoCreate();
+        EXPECT_EQ(shown, (std::vector<String>{c.message, c.message}));
+    }
+    Application->OnErrorShown = nullptr;
 }
 
 // A window moved to within SnapBuffer pixels of a work-area edge is pulled

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <new>
+#include <stdexcept>
 #include <vector>
 
 #include "Controls.h"
+#include "Forms.h"
 
 namespace {
 
@@ -151,6 +154,56 @@ TEST(Controls, FreeingAChildTellsItsParentAndOwner) {
     EXPECT_EQ(host->ComponentCount(), 0);
     ASSERT_FALSE(host->removed.empty());
     EXPECT_EQ(host->removed.front(), probe);
+}
+
+// A control whose end fails before it leaves its parent.
+template <class TBase>
+struct TFailingEnd : TBase {
+    using TBase::TBase;
+    void BeforeDestruction() override { throw std::bad_alloc(); }
+};
+
+// A component that hears of others' ends, and can fail while it does.
+struct TWatcher : TComponent {
+    explicit TWatcher(bool fails) : TComponent(nullptr), fails(fails) {}
+    bool fails;
+    std::vector<TComponent*> heard;
+    void Notification(TComponent* c, TOperation op) override {
+        TComponent::Notification(c, op);
+        if (op != opRemove) return;
+        heard.push_back(c);
+        if (fails) throw std::runtime_error("watcher failed");
+    }
+};
+
+// The end of a component runs to its end even where steps of it fail, also
+// when a destructor runs it (no error may leave one): each failure reaches
+// the error box, everyone who asked hears of the end, and neither parent nor
+// owner keeps a pointer to the component.
+TEST(Controls, AnEndThatFailsOnTheWayStillEnds) {
+    std::vector<String> shown;
+    Application->Initialize();
+    Application->SetErrorDisplay(TErrorDisplay::StandardError);
+    Application->OnErrorShown = [&](const String&, const String& message) { shown.push_back(message); };
+    auto host = MakeOwned<TPanelProbe>(nullptr);
+    for (bool windowed : {false, true}) {
+        shown.clear();
+        TOwned<TWatcher> failingWatcher(new TWatcher(true)), watcher(new TWatcher(false));
+        TControl* control = windowed ? static_cast<TControl*>(new TFailingEnd<TPanelProbe>(host.get()))
+                                     : new TFailingEnd<TProbe>(host.get());
+        control->SetParent(host.get());
+        control->FreeNotification(failingWatcher.get());
+        control->FreeNotification(watcher.get());
+
+        TOwned<TControl>{control}.reset();
+
+        EXPECT_EQ(shown, (std::vector<String>{u"Out of memory.", u"watcher failed."})) << windowed;
+        EXPECT_EQ(watcher->heard, std::vector<TComponent*>{control}) << windowed;
+        EXPECT_EQ(failingWatcher->heard, std::vector<TComponent*>{control}) << windowed;
+        EXPECT_EQ(host->ControlCount(), 0) << windowed;
+        EXPECT_EQ(host->ComponentCount(), 0) << windowed;
+    }
+    Application->OnErrorShown = nullptr;
 }
 
 TEST(Controls, ParentFontAndColourFlowToChildrenUntilSetOnTheChild) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "AllocationLimit.h"
 #include "Forms.h"
 #include "Platform.h"
 #include "RichEdit.h"
@@ -197,6 +198,63 @@ TEST_F(RichEditView, PaintsColouredRunsAndTheSelectionOnlyWithFocus) {
     other->SetFocus();
     ASSERT_FALSE(edit->Focused());
     EXPECT_FALSE(hasColour(clHighlight));
+}
+
+// A line of ten million characters paints like a short one: only the cells
+// in sight are laid out, and painting it needs no memory in proportion to
+// the line. Its coloured level field and bold message show at its start and,
+// scrolled there, at its end.
+TEST_F(RichEditView, ALongLinePaintsOnlyWhatIsInSight) {
+    auto show = [&](std::size_t length) {
+        String line = u"2026-12-10 08:00:00.000 [ERRO ] ";  // the message from column 32
+        while (line.size() < length) line += u"mensagem ";
+        line.resize(length);
+        edit->Lines()->Clear();
+        edit->Lines()->Add(line);
+        edit->SetSelStart(24);
+        edit->SetSelLength(7);
+        edit->SelAttributes().SetColor(clRed);
+        edit->SetSelStart(31);
+        edit->SetSelLength(static_cast<TTextPosition>(length) - 30);
+        edit->SelAttributes().SetStyle(TFontStyles{fsBold});
+        edit->SetSelStart(0);
+        edit->SetSelLength(0);
+    };
+    TBitmap shot;
+    auto paint = [&] {
+        const std::uint64_t before = edit->Canvas().TextCharacters();
+        const TAllocationLimit limit(1 << 20);  // far less than the line takes as text
+        edit->GetImage(shot);
+        return edit->Canvas().TextCharacters() - before;
+    };
+    // Where column c of the first line starts on the picture: the font is
+    // fixed pitch, its advance measured over 64 characters.
+    TCanvas measure;
+    measure.Font().Assign(edit->Font());
+    const std::int64_t width64 = measure.TextWidth(String(64, u'0'));
+    auto columnX = [&](std::int64_t c) { return static_cast<int>(3 + (c * width64 + 32) / 64 - edit->HorizontalOffset()); };
+    auto inkIn = [&](std::int64_t fromColumn, std::int64_t toColumn, TColor colour) {
+        for (int y = 3; y < 3 + edit->LineHeight(); ++y)
+            for (int x = columnX(fromColumn); x < columnX(toColumn); ++x)
+                if (shot.Canvas().Pixel(x, y) == ColorToRGB(colour)) return true;
+        return false;
+    };
+
+    const std::size_t wider = 200;  // more than the view shows
+    show(wider);
+    const std::uint64_t shortLineWork = paint();
+    EXPECT_LT(shortLineWork, 2 * wider);
+    const std::int64_t length = 10'000'000;
+    show(static_cast<std::size_t>(length));
+    EXPECT_EQ(paint(), shortLineWork);
+    EXPECT_TRUE(inkIn(24, 31, clRed));
+    EXPECT_TRUE(inkIn(31, 40, clWindowText));
+
+    SimulateKey(edit, VK_END);
+    ASSERT_GT(edit->HorizontalOffset(), 70'000'000);
+    EXPECT_LE(paint(), shortLineWork);
+    EXPECT_TRUE(inkIn(length - 9, length, clWindowText));
+    EXPECT_EQ(edit->PositionAt(columnX(length - 5) + 1, 4), length - 5);
 }
 
 TEST_F(RichEditView, VerticalScrollBarOnlyWhenTheTextIsTallerThanTheView) {
