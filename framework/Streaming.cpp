@@ -1,5 +1,6 @@
 #include "Streaming.h"
 
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -274,6 +275,8 @@ double TReader::ReadFloat() {
     double d;
     const std::string bytes = ReadBytes(sizeof d);
     std::memcpy(&d, bytes.data(), sizeof d);
+    // Neither form has a way to write an infinity or a NaN.
+    if (!std::isfinite(d)) Error(u"Invalid floating point value");
     return d;
 }
 
@@ -879,16 +882,33 @@ private:
         return s;
     }
 
+    // A name as the text form spells it: what it cannot spell (nothing, a
+    // blank, a leading digit) would make text that does not read back.
+    std::string Name() { return Spelled(Short()); }
+
+    std::string Spelled(std::string name) {
+        if (!Spellable(name)) r_.Error(u"Invalid name in layout data");
+        return name;
+    }
+
+    static bool Spellable(const std::string& name) {
+        if (name.empty() || std::isdigit(static_cast<unsigned char>(name[0]))) return false;
+        return std::all_of(name.begin(), name.end(), [](char c) {
+            return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '.';
+        });
+    }
+
     void RenderObject(int level) {
         const TNestingLevel nesting(depth_);
         if (nesting.TooDeep()) r_.Error(S("Nesting" + kTooDeep));
         r_.ReadValue();  // object marker
-        const std::string cls = Short();
-        const std::string name = Short();
+        const std::string cls = Name();
+        // An unnamed component has no name to spell.
+        const std::string name = r_.NextValue() == 0 ? Short() : Name();
         Indent(level);
         out_ += name.empty() ? "object " + cls + "\n" : "object " + name + ": " + cls + "\n";
         while (r_.NextValue() != vaNull) {
-            const std::string prop = Short();
+            const std::string prop = Name();
             Indent(level + 1);
             out_ += prop + " = ";
             RenderValue(level + 1);
@@ -954,14 +974,14 @@ private:
                 out_ += Quote(r_.ReadStringBytes());
                 return;
             case vaIdent: case vaFalse: case vaTrue: case vaNil:
-                out_ += StringToUtf8(r_.ReadIdent());
+                out_ += Spelled(StringToUtf8(r_.ReadIdent()));
                 return;
             case vaSet: {
                 out_ += "[";
                 bool first = true;
                 for (const String& m : r_.ReadSet()) {
                     if (!first) out_ += ", ";
-                    out_ += StringToUtf8(m);
+                    out_ += Spelled(StringToUtf8(m));
                     first = false;
                 }
                 out_ += "]";

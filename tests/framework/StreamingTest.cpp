@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "Forms.h"
 #include "StdCtrls.h"
@@ -321,3 +322,43 @@ TEST(Streaming, StringsKeepTheirBytesBetweenTheTextAndTheBinaryForm) {
 }
 
 }  // namespace
+
+namespace {
+
+// A binary layout of one unnamed TForm whose one property holds Value.
+std::vector<std::uint8_t> OneProperty(const std::string& name, std::vector<std::uint8_t> value) {
+    std::vector<std::uint8_t> bytes{'L', 'V', 'F', '1', 0xF0, 5, 'T', 'F', 'o', 'r', 'm', 0};
+    bytes.push_back(static_cast<std::uint8_t>(name.size()));
+    bytes.insert(bytes.end(), name.begin(), name.end());
+    bytes.insert(bytes.end(), value.begin(), value.end());
+    bytes.insert(bytes.end(), {vaNull, vaNull});
+    return bytes;
+}
+
+std::vector<std::uint8_t> FloatValue(double d) {
+    std::vector<std::uint8_t> bytes{vaExtended};
+    const auto* raw = reinterpret_cast<const std::uint8_t*>(&d);
+    bytes.insert(bytes.end(), raw, raw + sizeof d);
+    return bytes;
+}
+
+}  // namespace
+
+TEST(Streaming, TheTextFormIsWrittenOnlyForWhatItCanSpell) {
+    const std::vector<std::uint8_t> ident{vaIdent, 3, 'a', 'b', 'c'};
+    EXPECT_EQ(ObjectBinaryToText(OneProperty("Tag", FloatValue(2.5))), "object TForm\n  Tag = 2.5\nend\n");
+    EXPECT_EQ(ObjectBinaryToText(OneProperty("Font.Name", ident)), "object TForm\n  Font.Name = abc\nend\n");
+    const struct {
+        const char* what;
+        std::vector<std::uint8_t> layout;
+        const char* error;
+    } refused[] = {
+        {"infinity", OneProperty("Tag", FloatValue(HUGE_VAL)), "Invalid floating point value"},
+        {"NaN", OneProperty("Tag", FloatValue(std::nan(""))), "Invalid floating point value"},
+        {"blank in a name", OneProperty("A B", ident), "Invalid name in layout data"},
+        {"leading digit", OneProperty("Tag", {vaIdent, 2, '1', 'x'}), "Invalid name in layout data"},
+        {"empty identifier", OneProperty("Tag", {vaIdent, 0}), "Invalid name in layout data"},
+    };
+    for (const auto& c : refused)
+        EXPECT_EQ(ReadError([&] { ObjectBinaryToText(c.layout); }), c.error) << c.what;
+}
