@@ -84,14 +84,9 @@ void TKvStatusBar::SetSimpleFrameStyle(TFrameStyleEx Value) {
 void TKvStatusBar::SetSimpleStatus(bool Value) {
     if (Value == FSimpleStatus) return;
     FSimpleStatus = Value;
-    DisableAlign();
-    try {
-        for (int i = 0; i < ControlCount(); ++i) Controls(i)->SetVisible(!Value);
-    } catch (...) {
-        EnableAlign();
-        throw;
-    }
-    EnableAlign();
+    TAlignBracket bracket(*this);
+    for (int i = 0; i < ControlCount(); ++i) Controls(i)->SetVisible(!Value);
+    bracket.End();
     Invalidate();
 }
 
@@ -263,21 +258,16 @@ void TKvStatusBar::Resize() {
 }
 
 void TKvStatusBar::RescalePanes() {
-    DisableAlign();
-    try {
-        const int count = ControlCount();
-        for (int i = 0; i < count; ++i) {
-            TControl* child = Controls(i);
-            const float ratio = FLastWidth > 0 ? static_cast<float>(child->Width()) / static_cast<float>(FLastWidth)
-                                               : 1.0f / static_cast<float>(count);
-            const int grow = RoundEven(static_cast<double>(FDelta) * ratio);
-            child->SetWidth(child->Width() + grow);
-        }
-    } catch (...) {
-        EnableAlign();
-        throw;
+    TAlignBracket bracket(*this);
+    const int count = ControlCount();
+    for (int i = 0; i < count; ++i) {
+        TControl* child = Controls(i);
+        const float ratio = FLastWidth > 0 ? static_cast<float>(child->Width()) / static_cast<float>(FLastWidth)
+                                           : 1.0f / static_cast<float>(count);
+        const int grow = RoundEven(static_cast<double>(FDelta) * ratio);
+        child->SetWidth(child->Width() + grow);
     }
-    EnableAlign();
+    bracket.End();
 }
 
 // ===========================================================================

@@ -826,17 +826,12 @@ void TWinControl::AlignControl(TControl* AControl) {
         alignPending_ = true;
         return;
     }
-    DisableAlign();
-    try {
-        TRect r = GetClientRect();
-        AlignControls(AControl, r);
-    } catch (...) {
-        alignPending_ = false;
-        EnableAlign();
-        throw;
-    }
+    TAlignBracket bracket(*this);
+    TRect r = GetClientRect();
+    AlignControls(AControl, r);
+    // What the children asked for while they were aligned is done.
     alignPending_ = false;
-    EnableAlign();
+    bracket.End();
     if (AutoSize()) AdjustSize();
 }
 
@@ -1162,15 +1157,10 @@ void TWinControl::SetWindowCursor(TCursor cursor) {
 
 void TWinControl::ChangeScale(int M, int D) {
     if (M == D) return;
-    DisableAlign();
-    try {
-        for (int i = 0; i < ControlCount(); ++i) Controls(i)->ChangeScale(M, D);
-        TControl::ChangeScale(M, D);
-    } catch (...) {
-        EnableAlign();
-        throw;
-    }
-    EnableAlign();
+    TAlignBracket bracket(*this);
+    for (int i = 0; i < ControlCount(); ++i) Controls(i)->ChangeScale(M, D);
+    TControl::ChangeScale(M, D);
+    bracket.End();
 }
 
 // ---------------------------------------------------------------------------

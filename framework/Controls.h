@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "ActnList.h"
@@ -419,9 +420,11 @@ public:
     // Sends a message with both parameters to every child.
     void NotifyControls(unsigned Msg);
 
-    // Alignment of children.
+    // Alignment of children. DisableAlign and EnableAlign nest; a child
+    // that asks for alignment meanwhile is aligned when the last one ends.
     void DisableAlign();
     void EnableAlign();
+    class TAlignBracket;
     bool AlignDisabled() const { return alignLevel_ > 0; }
     void Realign();
     // A child (or nil for all) asks for realignment.
@@ -519,6 +522,25 @@ private:
     bool tabStop_ = false;
     bool doubleBuffered_ = false;
     TCursor windowCursor_ = crDefault;
+};
+
+// Holds back the alignment of a control's children for as long as it lives,
+// so that many changes end in one alignment. End() closes the bracket and
+// aligns what was asked for meanwhile (which may raise). A bracket that an
+// error leaves closes without aligning: no layout work while an error
+// passes; what was asked for stays pending for the next alignment.
+class TWinControl::TAlignBracket {
+public:
+    explicit TAlignBracket(TWinControl& control) : control_(&control) { control.DisableAlign(); }
+    ~TAlignBracket() {
+        if (control_ && control_->alignLevel_ > 0) --control_->alignLevel_;
+    }
+    TAlignBracket(const TAlignBracket&) = delete;
+    TAlignBracket& operator=(const TAlignBracket&) = delete;
+    void End() { std::exchange(control_, nullptr)->EnableAlign(); }
+
+private:
+    TWinControl* control_;
 };
 
 // A windowed control that paints itself on its canvas.

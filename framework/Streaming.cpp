@@ -377,15 +377,11 @@ void TReader::ReadObjectBody(TComponent* instance, TComponent* parentForChildren
     while (NextValue() != vaNull) ReadProperty(instance);
     ReadValue();
     auto* container = dynamic_cast<TWinControl*>(parentForChildren);
-    if (container) container->DisableAlign();
-    try {
-        while (NextValue() != vaNull) ReadComponent(parentForChildren);
-        ReadValue();
-    } catch (...) {
-        if (container) container->EnableAlign();
-        throw;
-    }
-    if (container) container->EnableAlign();
+    std::optional<TWinControl::TAlignBracket> bracket;
+    if (container) bracket.emplace(*container);
+    while (NextValue() != vaNull) ReadComponent(parentForChildren);
+    ReadValue();
+    if (bracket) bracket->End();
     if (asControl) asControl->SetControlState(asControl->ControlState() - csReadingState);
     instance->SetStateFlag(csReading, false);
 }
