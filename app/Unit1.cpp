@@ -7,6 +7,7 @@
 #include "Resources.h"
 #include "Strings.h"
 #include "SysUtils.h"
+#include "ToolkitClasses.h"
 #include "uLumivarCommons.h"
 
 TForm1* Form1 = nullptr;

@@ -4,7 +4,7 @@
 
 #include "KvGrafx.h"
 #include "KvPanel.h"
-#include "ToolkitTypes.h"
+#include "ToolkitClasses.h"
 
 const TEnumType kToolStyleType{u"TKvToolStyle", {u"tsButton", u"tsDropDown"}};
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "KvPanel.h"
-#include "ToolkitTypes.h"
+#include "ToolkitClasses.h"
 
 // ===========================================================================
 // Status panes

@@ -3,7 +3,7 @@
 #include "Forms.h"
 #include "KvGrafx.h"
 #include "KvPanelClasses.h"
-#include "ToolkitTypes.h"
+#include "ToolkitClasses.h"
 
 // ===========================================================================
 // Status bar

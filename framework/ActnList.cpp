@@ -121,7 +121,6 @@ void TCustomAction::SetVisible(bool Value) {
 bool TCustomAction::Execute() { return enabled_ && TBasicAction::Execute(); }
 
 void RegisterActionClasses() {
-    RegisterToolkitClasses();
     static bool done = false;
     if (done) return;
     done = true;

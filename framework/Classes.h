@@ -2,6 +2,7 @@
 // free-notification and loading state, and the pointer list.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -97,6 +98,20 @@ public:
     virtual void Notification(TComponent* AComponent, TOperation Operation);
     // Called on every component after a stored layout has been read.
     virtual void Loaded();
+
+    // What stored layouts need of the classes above the component model.
+    // Reading: the component is placed on the component it is read into
+    // (a control takes it as its parent); when it holds children (a windowed
+    // control), the components listed inside it in the layout are read onto
+    // it, through ReadChildren, else onto its own parent.
+    virtual void SetParentComponent(TComponent* Parent) {}
+    virtual bool HoldsChildren() const { return false; }
+    virtual void ReadChildren(const std::function<void()>& Read) { Read(); }
+    // Writing: a component that has a parent is written inside it (Proc is
+    // called for the children of this one that Root owns); the others are
+    // written by the root.
+    virtual bool HasParent() const { return false; }
+    virtual void GetChildren(const std::function<void(TComponent*)>& Proc, TComponent* Root) {}
 
 protected:
     // First step of the end of life, while the whole object still exists:

@@ -644,6 +644,10 @@ void TControl::Loaded() {
     }
 }
 
+void TControl::SetParentComponent(TComponent* Parent) {
+    if (auto* container = dynamic_cast<TWinControl*>(Parent)) SetParent(container);
+}
+
 // ---------------------------------------------------------------------------
 // TGraphicControl
 
@@ -819,6 +823,17 @@ void TWinControl::EnableAlign() {
 }
 
 void TWinControl::Realign() { AlignControl(nullptr); }
+
+void TWinControl::ReadChildren(const std::function<void()>& Read) {
+    TAlignBracket bracket(*this);
+    Read();
+    bracket.End();
+}
+
+void TWinControl::GetChildren(const std::function<void(TComponent*)>& Proc, TComponent* Root) {
+    for (int i = 0; i < ControlCount(); ++i)
+        if (Controls(i)->Owner() == Root) Proc(Controls(i));
+}
 
 void TWinControl::AlignControl(TControl* AControl) {
     if (IsDestroying()) return;

@@ -287,6 +287,9 @@ public:
     void SetMouseCapture(bool v);
 
     void Loaded() override;
+    // Stored layouts: a control read into a windowed control is its child.
+    void SetParentComponent(TComponent* Parent) override;
+    bool HasParent() const override { return true; }
 
 protected:
     void BeforeDestruction() override;
@@ -475,6 +478,13 @@ public:
     void WndProc(TMessage& Message) override;
     void ChangeScale(int M, int D) override;
 
+    // Stored layouts: the controls listed inside a windowed control are its
+    // children, read with its alignment held back and written from its list
+    // of children.
+    bool HoldsChildren() const override { return true; }
+    void ReadChildren(const std::function<void()>& Read) override;
+    void GetChildren(const std::function<void(TComponent*)>& Proc, TComponent* Root) override;
+
     // The pointer's shape over the window, until the next WM_SETCURSOR
     // chooses again (WM_SETCURSOR's default shows the cursor of the control
     // under the pointer).
@@ -615,8 +625,6 @@ TPoint CursorPos();
 // Posts a message to a control: it is performed later by the event loop,
 // unless the control has been destroyed by then.
 void PostMessage(TControl* Control, unsigned Msg, std::intptr_t WParam, std::intptr_t LParam);
-// The form that contains a control (its top-most windowed parent), or nil.
-class TCustomForm* GetParentForm(TControl* Control);
 // True while any window has paints waiting (a cheap test for Update).
 bool AnyPaintPending();
 

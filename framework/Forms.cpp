@@ -12,6 +12,7 @@
 #include "ControlWidget.h"
 #include "QtBridge.h"
 #include "SysUtils.h"
+#include "ToolkitClasses.h"
 
 TApplication* Application = new TApplication(nullptr);
 TScreen* Screen = new TScreen(nullptr);
@@ -322,6 +323,7 @@ bool TCustomForm::StartSystemResize(unsigned edge) {
 }
 
 void TCustomForm::ReadLayout(std::string_view layoutText) {
+    RegisterToolkitClasses();
     ReadComponentFromText(this, layoutText);
     RealignTree(this);
 }

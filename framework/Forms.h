@@ -192,6 +192,9 @@ public:
     TRect WorkAreaRect() const { return WorkAreaRectAt({0, 0}); }
 };
 
+// The form that contains a control (its top-most windowed parent), or nil.
+TCustomForm* GetParentForm(TControl* Control);
+
 // The process's application and screen objects.
 extern TApplication* Application;
 extern TScreen* Screen;

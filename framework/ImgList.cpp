@@ -7,6 +7,7 @@
 
 #include "QtBridge.h"
 #include "Streaming.h"
+#include "ToolkitClasses.h"
 
 // The images side by side, Width apart, in one image with an alpha channel.
 struct TCustomImageList::Strip {

@@ -20,7 +20,6 @@ bool IsAccel(char16_t VK, const String& Caption) {
 }
 
 void RegisterMenuClasses() {
-    RegisterToolkitClasses();
     static bool done = false;
     if (done) return;
     done = true;

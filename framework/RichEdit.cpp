@@ -10,6 +10,7 @@
 #include "QtBridge.h"
 #include "Streaming.h"
 #include "SysUtils.h"
+#include "ToolkitClasses.h"
 
 namespace {
 

@@ -7,7 +7,6 @@
 #include <map>
 #include <unordered_map>
 
-#include "Controls.h"
 #include "Graphics.h"
 
 namespace {
@@ -372,17 +371,12 @@ void TReader::ReadProperties(TPersistent* Instance) {
 
 void TReader::ReadObjectBody(TComponent* instance, TComponent* parentForChildren) {
     instance->SetStateFlag(csReading, true);
-    auto* asControl = dynamic_cast<TControl*>(instance);
-    if (asControl) asControl->SetControlState(asControl->ControlState() + csReadingState);
     while (NextValue() != vaNull) ReadProperty(instance);
     ReadValue();
-    auto* container = dynamic_cast<TWinControl*>(parentForChildren);
-    std::optional<TWinControl::TAlignBracket> bracket;
-    if (container) bracket.emplace(*container);
-    while (NextValue() != vaNull) ReadComponent(parentForChildren);
-    ReadValue();
-    if (bracket) bracket->End();
-    if (asControl) asControl->SetControlState(asControl->ControlState() - csReadingState);
+    parentForChildren->ReadChildren([&] {
+        while (NextValue() != vaNull) ReadComponent(parentForChildren);
+        ReadValue();
+    });
     instance->SetStateFlag(csReading, false);
 }
 
@@ -401,11 +395,9 @@ TComponent* TReader::ReadComponent(TComponent* parent) {
     instance->SetStateFlag(csLoading, true);
     instance->SetName(name);
     if (auto* bindings = dynamic_cast<ILayoutRoot*>(root_)) bindings->BindField(name, instance);
-    auto* control = dynamic_cast<TControl*>(instance);
-    auto* container = dynamic_cast<TWinControl*>(parent);
     instance->SetStateFlag(csReading, true);
-    if (control && container) control->SetParent(container);
-    ReadObjectBody(instance, dynamic_cast<TWinControl*>(instance) ? instance : parent);
+    instance->SetParentComponent(parent);
+    ReadObjectBody(instance, instance->HoldsChildren() ? instance : parent);
     currentObjectName_ = savedObject;
     return instance;
 }
@@ -541,18 +533,13 @@ void TWriter::WriteComponent(TComponent* c) {
     WriteShortString(Utf8(c->Name()));
     WriteProperties(c, String());
     WriteByte(vaNull);
-    // Children: the controls placed on it that the root owns, then (for the
-    // root) the owned components that are not controls.
-    if (auto* container = dynamic_cast<TWinControl*>(c)) {
-        for (int i = 0; i < container->ControlCount(); ++i) {
-            TControl* child = container->Controls(i);
-            if (child->Owner() == root_) WriteComponent(child);
-        }
-    }
+    // Children: those placed on it that the root owns, then (for the root)
+    // the owned components that have no parent.
+    c->GetChildren([this](TComponent* child) { WriteComponent(child); }, root_);
     if (c == root_) {
         for (int i = 0; i < root_->ComponentCount(); ++i) {
             TComponent* owned = root_->Components(i);
-            if (!dynamic_cast<TControl*>(owned)) WriteComponent(owned);
+            if (!owned->HasParent()) WriteComponent(owned);
         }
     }
     WriteByte(vaNull);
@@ -990,13 +977,11 @@ std::vector<std::uint8_t> ObjectTextToBinary(std::string_view text) { return TTe
 std::string ObjectBinaryToText(const std::vector<std::uint8_t>& data) { return TTextRenderer(data).Convert(); }
 
 void ReadComponentFromText(TComponent* Root, std::string_view text) {
-    RegisterToolkitClasses();
     TReader reader(ObjectTextToBinary(text));
     reader.ReadRootComponent(Root);
 }
 
 std::string WriteComponentToText(TComponent* Root) {
-    RegisterToolkitClasses();
     TWriter writer;
     writer.WriteRootComponent(Root);
     return ObjectBinaryToText(writer.Data());

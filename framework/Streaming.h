@@ -401,7 +401,3 @@ private:
 
     TClassInfo& info_;
 };
-
-// Registers the toolkit's own classes (controls, fonts, forms …); safe to
-// call more than once.
-void RegisterToolkitClasses();

@@ -1,7 +1,7 @@
 // Published properties of the toolkit's own classes.
 #include "Forms.h"
 #include "StdCtrls.h"
-#include "ToolkitTypes.h"
+#include "ToolkitClasses.h"
 
 const TEnumType kAlignType{u"TAlign", {u"alNone", u"alTop", u"alBottom", u"alLeft", u"alRight", u"alClient", u"alCustom"}};
 const TEnumType kAlignmentType{u"TAlignment", {u"taLeftJustify", u"taRightJustify", u"taCenter"}};

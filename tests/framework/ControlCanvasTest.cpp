@@ -3,6 +3,7 @@
 #include "Controls.h"
 #include "Forms.h"
 #include "Streaming.h"
+#include "ToolkitClasses.h"
 
 namespace {
 

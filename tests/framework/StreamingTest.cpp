@@ -5,7 +5,7 @@
 #include "Forms.h"
 #include "StdCtrls.h"
 #include "Streaming.h"
-#include "ToolkitTypes.h"
+#include "ToolkitClasses.h"
 
 namespace {
 

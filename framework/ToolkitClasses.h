@@ -1,7 +1,12 @@
-// Names of the toolkit's enumerations as stored layouts write them.
+// The toolkit's classes in stored layouts: their registration and the names
+// of the toolkit's enumerations as layouts write them.
 #pragma once
 
 #include "Streaming.h"
+
+// Registers the toolkit's own classes (fonts, controls, panels, forms); safe
+// to call more than once.
+void RegisterToolkitClasses();
 
 extern const TEnumType kAlignType;
 extern const TEnumType kAlignmentType;
