@@ -231,9 +231,7 @@ void TControlWidget::resizeEvent(QResizeEvent*) {
 
 void TControlWidget::moveEvent(QMoveEvent*) {
     if (!control_ || applyingGeometry || !isWindow()) return;
-    control_->left_ = x();
-    control_->top_ = y();
-    GuardEvent([&] { control_->Perform(WM_MOVE, 0, PointToLParam(x(), y())); });
+    GuardEvent([&] { control_->WindowMoved(x(), y()); });
 }
 
 void TControlWidget::closeEvent(QCloseEvent* event) {

@@ -968,6 +968,12 @@ void TWinControl::WindowResized(int w, int h) {
     Realign();
 }
 
+void TWinControl::WindowMoved(int x, int y) {
+    left_ = x;
+    top_ = y;
+    Perform(WM_MOVE, 0, PointToLParam(x, y));
+}
+
 void TWinControl::MakeTopLevel() {
     if (!widget_) return;
     widget_->setParent(nullptr);

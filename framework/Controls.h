@@ -317,8 +317,6 @@ protected:
     virtual void VisibleChanging() {}
     void FontChanged(TObject* Sender);
     friend class TWinControl;
-    friend class TControlWidget;
-    friend class TControlPainter;
 
     // Invalidates the part of the parent that the control covers; nothing
     // when isVisible is false.
@@ -508,14 +506,15 @@ protected:
     virtual bool KeyPress(char16_t& Key) { return false; }
     virtual void DoEnter() {}
     virtual void DoExit() {}
-    // Called when the window was resized from outside (the user or the system).
+    // Called when the window was resized or moved from outside (the user or
+    // the system).
     void WindowResized(int w, int h);
+    void WindowMoved(int x, int y);
     // Makes the control's own window a top-level window (forms).
     void MakeTopLevel();
 
     friend class TControl;
     friend class TControlWidget;
-    friend class TControlPainter;
 
 private:
     void ApplyWidgetGeometry();
