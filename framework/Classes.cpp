@@ -3,21 +3,6 @@
 #include <algorithm>
 
 // ---------------------------------------------------------------------------
-// TPersistent
-
-void TPersistent::Assign(TPersistent* Source) {
-    if (Source) {
-        Source->AssignTo(this);
-        return;
-    }
-    AssignTo(nullptr);
-}
-
-void TPersistent::AssignTo(TPersistent* Dest) {
-    throw EConvertError(u"Cannot assign a " + S(ClassName()) + u" to a " + (Dest ? S(Dest->ClassName()) : u"nil"));
-}
-
-// ---------------------------------------------------------------------------
 // TComponent
 
 TComponent::TComponent(TComponent* AOwner) {

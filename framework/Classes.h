@@ -1,5 +1,5 @@
-// The component model: persistent objects, components with owners, names,
-// free-notification and loading state, and the pointer list.
+// The component model: components with owners, names, free-notification
+// and loading state, actions, and the pointer list.
 #pragma once
 
 #include <functional>
@@ -8,22 +8,7 @@
 
 #include "Types.h"
 
-class TFiler;
-
 class EComponentError : public Exception { using Exception::Exception; };
-
-// An object whose published state can be stored in a layout and copied.
-class TPersistent : public TObject {
-public:
-    LV_CLASS_NAME(TPersistent)
-    // Copies Source into this object; raises when the classes do not fit.
-    virtual void Assign(TPersistent* Source);
-    // Declares stored properties that have no published property.
-    virtual void DefineProperties(TFiler* Filer) {}
-
-protected:
-    virtual void AssignTo(TPersistent* Dest);
-};
 
 enum TComponentStateFlag {
     csLoading,       // the component is being created from a stored layout

@@ -9,7 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "Graphics.h"
+#include "GraphicsTypes.h"
 
 // Colour and style of characters. clDefault as the colour means "the view's
 // font colour", so that default text follows the font.

@@ -6,10 +6,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "Clipbrd.h"
 #include "ControlWidget.h"
 #include "QtBridge.h"
 #include "Streaming.h"
-#include "SysUtils.h"
 #include "ToolkitClasses.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <map>
 #include <unordered_map>
 
-#include "Graphics.h"
+#include "GraphicsTypes.h"
 
 namespace {
 

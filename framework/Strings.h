@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "Classes.h"
+#include "Types.h"
 #include "LineStore.h"
 
 // The pieces of a text between its line breaks (CR LF, a lone CR or a lone

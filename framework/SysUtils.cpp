@@ -1,15 +1,10 @@
 #include "SysUtils.h"
 
-#include <QClipboard>
-#include <QGuiApplication>
-#include <QMimeData>
-
 #include <sys/stat.h>
 
 #include <filesystem>
 #include <system_error>
 
-#include "QtBridge.h"
 #include "TextFile.h"
 
 namespace {
@@ -81,25 +76,4 @@ String ExpandFileName(const String& fileName) {
 String ExtractFileName(const String& fileName) {
     const auto slash = fileName.find_last_of(u"/\\");
     return slash == String::npos ? fileName : fileName.substr(slash + 1);
-}
-
-String TClipboard::AsText() const {
-    if (!qGuiApp) return String();
-    return FromQString(QGuiApplication::clipboard()->text());
-}
-
-void TClipboard::SetAsText(const String& text) {
-    if (!qGuiApp) return;
-    QGuiApplication::clipboard()->setText(ToQString(text));
-}
-
-bool TClipboard::HasText() const {
-    if (!qGuiApp) return false;
-    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-    return data && data->hasText();
-}
-
-TClipboard& Clipboard() {
-    static TClipboard clipboard;
-    return clipboard;
 }

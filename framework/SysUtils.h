@@ -1,4 +1,4 @@
-// Files and paths as the viewer sees them, and the clipboard.
+// Files and paths as the viewer sees them.
 #pragma once
 
 #include <string>
@@ -26,12 +26,3 @@ bool FileExists(const String& fileName);
 // taken against the working directory).
 String ExpandFileName(const String& fileName);
 String ExtractFileName(const String& fileName);
-
-// The system clipboard's text.
-class TClipboard {
-public:
-    String AsText() const;
-    void SetAsText(const String& text);
-    bool HasText() const;
-};
-TClipboard& Clipboard();

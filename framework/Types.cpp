@@ -169,3 +169,18 @@ void ReportCleanupError(std::exception_ptr error) noexcept {
         std::fputs("An error of unknown kind arose while cleaning up\n", stderr);
     }
 }
+
+// ---------------------------------------------------------------------------
+// TPersistent
+
+void TPersistent::Assign(TPersistent* Source) {
+    if (Source) {
+        Source->AssignTo(this);
+        return;
+    }
+    AssignTo(nullptr);
+}
+
+void TPersistent::AssignTo(TPersistent* Dest) {
+    throw EConvertError(u"Cannot assign a " + S(ClassName()) + u" to a " + (Dest ? S(Dest->ClassName()) : u"nil"));
+}

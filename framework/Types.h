@@ -1,5 +1,6 @@
 // Basic value types of the toolkit layer: strings, points, rectangles, sets,
-// exceptions and the root object class. Free of any windowing dependency.
+// exceptions and the root classes (TObject, TPersistent). Free of any
+// windowing dependency.
 #pragma once
 
 #include <cstdint>
@@ -152,5 +153,22 @@ public:
 
 #define LV_CLASS_NAME(Name) \
     const char* ClassName() const override { return #Name; }
+
+class TFiler;
+
+// An object whose state can be copied (Assign) and stored in a layout: its
+// published properties, and what DefineProperties declares (see
+// Streaming.h).
+class TPersistent : public TObject {
+public:
+    LV_CLASS_NAME(TPersistent)
+    // Copies Source into this object; raises when the classes do not fit.
+    virtual void Assign(TPersistent* Source);
+    // Declares stored properties that have no published property.
+    virtual void DefineProperties(TFiler* Filer) {}
+
+protected:
+    virtual void AssignTo(TPersistent* Dest);
+};
 
 using TNotifyEvent = std::function<void(TObject* Sender)>;

@@ -6,11 +6,11 @@
 #include <QApplication>
 #include <QKeyEvent>
 
+#include "Clipbrd.h"
 #include "ControlWidget.h"
 #include "Forms.h"
 #include "Platform.h"
 #include "RichEdit.h"
-#include "SysUtils.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "AllocationLimit.h"
+#include "Clipbrd.h"
 #include "Forms.h"
 #include "Platform.h"
 #include "RichEdit.h"
-#include "SysUtils.h"
 
 namespace {
 
