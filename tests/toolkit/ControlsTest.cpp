@@ -224,4 +224,19 @@ TEST(Controls, ParentFontAndColourFlowToChildrenUntilSetOnTheChild) {
     EXPECT_EQ(child->Font().Name(), u"Consolas");
 }
 
+TEST(Controls, AutoSizeFitsAWindowToItsVisibleChildren) {
+    auto host = MakeOwned<TWinControl>(nullptr);
+    host->SetBounds(0, 0, 200, 100);
+    auto* a = new TGraphicControl(host.get());
+    a->SetBounds(5, 5, 20, 10);
+    a->SetParent(host.get());
+    auto* b = new TGraphicControl(host.get());
+    b->SetBounds(40, 2, 10, 30);
+    b->SetParent(host.get());
+    host->SetAutoSize(true);
+    EXPECT_EQ(host->BoundsRect(), Rect(0, 0, 50, 32));
+    b->SetVisible(false);
+    EXPECT_EQ(host->BoundsRect(), Rect(0, 0, 25, 15));
+}
+
 }  // namespace

@@ -82,27 +82,4 @@ TEST(Menus, AnAcceleratorIsTheCharacterAfterASingleAmpersand) {
     for (const auto& tc : cases) EXPECT_EQ(IsAccel(tc.key, tc.caption), tc.accel) << StringToUtf8(tc.caption);
 }
 
-TEST(Controls, AutoSizeFitsAWindowToItsVisibleChildren) {
-    auto host = MakeOwned<TWinControl>(nullptr);
-    host->SetBounds(0, 0, 200, 100);
-    auto* a = new TGraphicControl(host.get());
-    a->SetBounds(5, 5, 20, 10);
-    a->SetParent(host.get());
-    auto* b = new TGraphicControl(host.get());
-    b->SetBounds(40, 2, 10, 30);
-    b->SetParent(host.get());
-    host->SetAutoSize(true);
-    EXPECT_EQ(host->BoundsRect(), Rect(0, 0, 50, 32));
-    b->SetVisible(false);
-    EXPECT_EQ(host->BoundsRect(), Rect(0, 0, 25, 15));
-}
-
-TEST(Types, MulDivRoundsToTheNearestWithHalvesAwayFromZero) {
-    struct Case {
-        int n, m, d, expected;
-    };
-    const Case cases[] = {{25, 120, 96, 31}, {10, 3, 4, 8}, {-10, 3, 4, -8}, {9, 3, 4, 7}, {7, 1, 0, -1}, {25, 96, 120, 20}};
-    for (const auto& tc : cases) EXPECT_EQ(MulDiv(tc.n, tc.m, tc.d), tc.expected) << tc.n << "*" << tc.m << "/" << tc.d;
-}
-
 }  // namespace
