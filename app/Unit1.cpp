@@ -406,8 +406,5 @@ void RegisterViewerClasses() {
     RegisterKvButtonClasses();
     RegisterRichEditClasses();
     RegisterKvStatusClasses();
-    static bool done = false;
-    if (done) return;
-    done = true;
-    TClassBuilder<TForm1>(u"TForm1", u"TForm");
+    RegisterClassesOnce([] { TClassBuilder<TForm1>(u"TForm1", u"TForm"); });
 }

@@ -471,12 +471,7 @@ void RegisterPaneProperties() {
         .Boolean(u"Transparent", &P::Transparent, &P::SetTransparent, true);
 }
 
-}  // namespace
-
-void RegisterKvStatusClasses() {
-    static bool done = false;
-    if (done) return;
-    done = true;
+void RegisterStatusPanes() {
     RegisterKvPanelClasses();
     RegisterPaneProperties();
 
@@ -511,4 +506,10 @@ void RegisterKvStatusClasses() {
         .Integer(u"TotalParts", &G::TotalParts, &G::SetTotalParts)
         .Boolean(u"ShowHint", &G::ShowHint, &G::SetShowHint, true)
         .Str(u"Hint", &G::Hint, &G::SetHint, std::nullopt, [](G&) { return false; });
+}
+
+}  // namespace
+
+void RegisterKvStatusClasses() {
+    RegisterClassesOnce(RegisterStatusPanes);
 }

@@ -274,7 +274,9 @@ void TKvStatusBar::RescalePanes() {
 // Registration
 // ===========================================================================
 
-void RegisterKvStatusBarClasses() {
+namespace {
+
+void RegisterStatusBars() {
     TClassBuilder<TKvStatusBar>(u"TKvStatusBar", u"TKvCustomPanel")
         .Enumeration<TAlign>(u"Align", kAlignType, &TKvStatusBar::Align, &TKvStatusBar::SetAlign, alBottom)
         .Enumeration<TFrameStyleEx>(u"BorderOuter", kFrameStyleExType, &TKvStatusBar::BorderOuter,
@@ -286,4 +288,10 @@ void RegisterKvStatusBarClasses() {
         .Enumeration<TFrameStyleEx>(u"SimpleFrameStyle", kFrameStyleType, &TKvStatusBar::SimpleFrameStyle,
                                     &TKvStatusBar::SetSimpleFrameStyle, fsFlat)
         .Boolean(u"SimpleStatus", &TKvStatusBar::SimpleStatus, &TKvStatusBar::SetSimpleStatus, false);
+}
+
+}  // namespace
+
+void RegisterKvStatusBarClasses() {
+    RegisterClassesOnce(RegisterStatusBars);
 }

@@ -120,10 +120,9 @@ void TCustomAction::SetVisible(bool Value) {
 
 bool TCustomAction::Execute() { return enabled_ && TBasicAction::Execute(); }
 
-void RegisterActionClasses() {
-    static bool done = false;
-    if (done) return;
-    done = true;
+namespace {
+
+void RegisterActions() {
     TClassBuilder<TBasicAction>(u"TBasicAction", u"").Event(u"OnExecute", &TBasicAction::OnExecute);
     TClassBuilder<TCustomAction>(u"TCustomAction", u"TBasicAction")
         .Str(u"Caption", &TCustomAction::Caption, &TCustomAction::SetCaption, String())
@@ -133,4 +132,10 @@ void RegisterActionClasses() {
         .Integer(u"ImageIndex", &TCustomAction::ImageIndex, &TCustomAction::SetImageIndex, -1)
         .Boolean(u"Visible", &TCustomAction::Visible, &TCustomAction::SetVisible, true);
     TClassBuilder<TAction>(u"TAction", u"TCustomAction");
+}
+
+}  // namespace
+
+void RegisterActionClasses() {
+    RegisterClassesOnce(RegisterActions);
 }

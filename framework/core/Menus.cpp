@@ -19,12 +19,17 @@ bool IsAccel(char16_t VK, const String& Caption) {
     return accel != 0 && VK != 0 && SameText(String(1, accel), String(1, VK));
 }
 
-void RegisterMenuClasses() {
-    static bool done = false;
-    if (done) return;
-    done = true;
+namespace {
+
+void RegisterMenus() {
     static const TEnumType kPopupAlignmentType{u"TPopupAlignment", {u"paLeft", u"paRight", u"paCenter"}};
     TClassBuilder<TPopupMenu>(u"TPopupMenu", u"")
         .Enumeration<TPopupAlignment>(u"Alignment", kPopupAlignmentType, &TPopupMenu::Alignment,
                                       &TPopupMenu::SetAlignment, paLeft);
+}
+
+}  // namespace
+
+void RegisterMenuClasses() {
+    RegisterClassesOnce(RegisterMenus);
 }

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <map>
+#include <set>
 #include <unordered_map>
 
 #include "GraphicsTypes.h"
@@ -92,6 +93,7 @@ bool TClassInfo::InheritsFrom(std::u16string_view name) const {
 }
 
 TClassInfo& RegisterClassInfo(const String& name, const String& parentName) {
+    if (FindClassInfo(name)) throw EComponentError(u"Class " + name + u" is registered already");
     auto& reg = Registry();
     auto& slot = reg[name];
     slot = std::make_unique<TClassInfo>();
@@ -102,6 +104,11 @@ TClassInfo& RegisterClassInfo(const String& name, const String& parentName) {
         slot->Parent = it->second.get();
     }
     return *slot;
+}
+
+void RegisterClassesOnce(void (*Register)()) {
+    static std::set<void (*)()> done;
+    if (done.insert(Register).second) Register();
 }
 
 const TClassInfo* FindClassInfo(std::u16string_view name) {

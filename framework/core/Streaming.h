@@ -216,8 +216,15 @@ public:
     bool InheritsFrom(std::u16string_view name) const;
 };
 
-// Registers a class; the parent must be registered first (or be empty).
+// Registers a class; the parent must be registered first (or be empty). A
+// class is registered once: a second registration of its name raises
+// instead of replacing the first.
 TClassInfo& RegisterClassInfo(const String& name, const String& parentName);
+// Runs a unit's registration of its classes the first time the unit is asked
+// for them, however many windows and tests ask. Register is the unit's own
+// routine (or a lambda without captures, which is one routine however often
+// its line runs); a failing registration is not tried again.
+void RegisterClassesOnce(void (*Register)());
 const TClassInfo* FindClassInfo(std::u16string_view name);
 const TClassInfo* ClassInfoOf(const TPersistent* instance);
 // The published property of that name of an instance's class, or nil.

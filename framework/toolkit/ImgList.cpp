@@ -184,13 +184,18 @@ void ReplaceImageList(TCustomImageList*& Field, TCustomImageList* Value, TChange
     Value->FreeNotification(Client);
 }
 
-void RegisterImageListClasses() {
-    RegisterToolkitClasses();
-    static bool done = false;
-    if (done) return;
-    done = true;
+namespace {
+
+void RegisterImageLists() {
     TClassBuilder<TCustomImageList>(u"TCustomImageList", u"")
         .Integer(u"Height", &TCustomImageList::Height, &TCustomImageList::SetHeight, 16)
         .Integer(u"Width", &TCustomImageList::Width, &TCustomImageList::SetWidth, 16);
     TClassBuilder<TImageList>(u"TImageList", u"TCustomImageList");
+}
+
+}  // namespace
+
+void RegisterImageListClasses() {
+    RegisterToolkitClasses();
+    RegisterClassesOnce(RegisterImageLists);
 }

@@ -529,16 +529,17 @@ namespace {
 
 const TEnumType kScrollStyleType{u"TScrollStyle", {u"ssNone", u"ssHorizontal", u"ssVertical", u"ssBoth"}};
 
-}  // namespace
-
-void RegisterRichEditClasses() {
-    RegisterToolkitClasses();
-    static bool done = false;
-    if (done) return;
-    done = true;
+void RegisterRichEdit() {
     TClassBuilder<TRichEdit>(u"TRichEdit", u"TCustomControl")
         .Boolean(u"HideSelection", &TRichEdit::HideSelection, &TRichEdit::SetHideSelection, true)
         .Boolean(u"ReadOnly", &TRichEdit::ReadOnly, &TRichEdit::SetReadOnly, false)
         .Enumeration<TScrollStyle>(u"ScrollBars", kScrollStyleType, &TRichEdit::ScrollBars, &TRichEdit::SetScrollBars, ssBoth)
         .Boolean(u"WordWrap", &TRichEdit::WordWrap, &TRichEdit::SetWordWrap, true);
+}
+
+}  // namespace
+
+void RegisterRichEditClasses() {
+    RegisterToolkitClasses();
+    RegisterClassesOnce(RegisterRichEdit);
 }

@@ -125,10 +125,9 @@ void RegisterForms() {
 }  // namespace
 
 void RegisterToolkitClasses() {
-    static bool done = false;
-    if (done) return;
-    done = true;
-    RegisterFont();
-    RegisterControls();
-    RegisterForms();
+    RegisterClassesOnce([] {
+        RegisterFont();
+        RegisterControls();
+        RegisterForms();
+    });
 }

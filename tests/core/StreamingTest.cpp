@@ -62,14 +62,19 @@ public:
     bool created = false;
 };
 
-void RegisterTestClasses() {
-    RegisterToolkitClasses();
-    static bool done = false;
-    if (done) return;
-    done = true;
+namespace {
+
+void RegisterTestClassesOnce() {
     TClassBuilder<TNamesPanel>(u"TNamesPanel", u"TPanel")
         .Reference<TPanel>(u"Buddy", &TNamesPanel::Buddy, &TNamesPanel::SetBuddy);
     TClassBuilder<TLayoutForm>(u"TLayoutForm", u"TForm");
+}
+
+}  // namespace
+
+void RegisterTestClasses() {
+    RegisterToolkitClasses();
+    RegisterClassesOnce(RegisterTestClassesOnce);
 }
 
 constexpr std::string_view kLayout = R"(object LayoutForm: TLayoutForm
@@ -160,6 +165,25 @@ TEST(Streaming, AListOfIdentifiersHasItsFixedBinaryForm) {
     const std::vector<std::uint8_t> expected = {0x01, 0x07, 7, 'B', 't', 'n', 'O', 'p', 'e', 'n',
                                                 0x07, 9, 'K', 'v', 'S', 'p', 'a', 'c', 'e', 'r', '1', 0x00};
     EXPECT_EQ(w.Data(), expected);
+}
+
+int gRegistrationRuns = 0;
+
+// A second registration of a class is refused and leaves the first in
+// place; a unit's registration runs once however often it is asked for.
+TEST(Streaming, AClassIsRegisteredOnce) {
+    RegisterToolkitClasses();
+    const TClassInfo* panel = FindClassInfo(u"TPanel");
+    ASSERT_NE(panel, nullptr);
+    EXPECT_THROW(RegisterClassInfo(u"TPanel", u"TCustomPanel"), EComponentError);
+    EXPECT_THROW(RegisterClassInfo(u"tpanel", u""), EComponentError);
+    EXPECT_EQ(FindClassInfo(u"TPanel"), panel);
+    EXPECT_EQ(panel->Parent, FindClassInfo(u"TCustomPanel"));
+
+    void (*count)() = [] { ++gRegistrationRuns; };
+    RegisterClassesOnce(count);
+    RegisterClassesOnce(count);
+    EXPECT_EQ(gRegistrationRuns, 1);
 }
 
 TEST(Streaming, ReportsUnknownPropertiesAndClasses) {
