@@ -8,6 +8,8 @@
 #include <QToolTip>
 #include <QWheelEvent>
 
+#include <utility>
+
 #include "QtBridge.h"
 
 namespace {
@@ -25,6 +27,13 @@ constexpr KeyPair kKeys[] = {
     {Qt::Key_Down, VK_DOWN}, {Qt::Key_Insert, VK_INSERT}, {Qt::Key_Delete, VK_DELETE},
 };
 
+// Qt's modifiers and buttons and the shift-state flags they stand for, for
+// the conversions both ways.
+constexpr std::pair<Qt::KeyboardModifier, TShiftStateFlag> kModifierFlags[] = {
+    {Qt::ShiftModifier, ssShift}, {Qt::ControlModifier, ssCtrl}, {Qt::AltModifier, ssAlt}};
+constexpr std::pair<Qt::MouseButton, TShiftStateFlag> kButtonFlags[] = {
+    {Qt::LeftButton, ssLeft}, {Qt::RightButton, ssRight}, {Qt::MiddleButton, ssMiddle}};
+
 unsigned DownMessage(Qt::MouseButton b) {
     return b == Qt::RightButton ? WM_RBUTTONDOWN : b == Qt::MiddleButton ? WM_MBUTTONDOWN : WM_LBUTTONDOWN;
 }
@@ -35,15 +44,18 @@ unsigned DoubleMessage(Qt::MouseButton b) {
     return b == Qt::RightButton ? WM_RBUTTONDBLCLK : b == Qt::MiddleButton ? WM_MBUTTONDBLCLK : WM_LBUTTONDBLCLK;
 }
 
-std::intptr_t MouseKeys(Qt::MouseButtons buttons, Qt::KeyboardModifiers mods) {
-    std::intptr_t k = 0;
-    if (buttons & Qt::LeftButton) k |= MK_LBUTTON;
-    if (buttons & Qt::RightButton) k |= MK_RBUTTON;
-    if (buttons & Qt::MiddleButton) k |= MK_MBUTTON;
-    if (mods & Qt::ShiftModifier) k |= MK_SHIFT;
-    if (mods & Qt::ControlModifier) k |= MK_CONTROL;
-    if (mods & Qt::AltModifier) k |= MK_ALT;
-    return k;
+// The mouse-key flags (MK_*) that a mouse message carries for the buttons
+// and modifiers of a Qt event.
+std::intptr_t MouseKeys(const QMouseEvent* event) {
+    constexpr std::pair<TShiftStateFlag, unsigned> kKeys[] = {
+        {ssLeft, MK_LBUTTON}, {ssRight, MK_RBUTTON}, {ssMiddle, MK_MBUTTON},
+        {ssShift, MK_SHIFT},  {ssCtrl, MK_CONTROL},  {ssAlt, MK_ALT},
+    };
+    const TShiftState shift = ShiftFromQt(event->modifiers(), event->buttons());
+    std::intptr_t keys = 0;
+    for (const auto& [flag, key] : kKeys)
+        if (shift.Contains(flag)) keys |= key;
+    return keys;
 }
 
 TPoint ToPoint(const QPointF& p) { return {static_cast<int>(std::floor(p.x())), static_cast<int>(std::floor(p.y()))}; }
@@ -99,12 +111,10 @@ int VirtualKeyToQtKey(unsigned short key) {
 
 TShiftState ShiftFromQt(Qt::KeyboardModifiers mods, Qt::MouseButtons buttons) {
     TShiftState s;
-    if (mods & Qt::ShiftModifier) s.Include(ssShift);
-    if (mods & Qt::ControlModifier) s.Include(ssCtrl);
-    if (mods & Qt::AltModifier) s.Include(ssAlt);
-    if (buttons & Qt::LeftButton) s.Include(ssLeft);
-    if (buttons & Qt::RightButton) s.Include(ssRight);
-    if (buttons & Qt::MiddleButton) s.Include(ssMiddle);
+    for (const auto& [modifier, flag] : kModifierFlags)
+        if (mods & modifier) s.Include(flag);
+    for (const auto& [button, flag] : kButtonFlags)
+        if (buttons & button) s.Include(flag);
     return s;
 }
 
@@ -131,7 +141,7 @@ void TControlWidget::mousePressEvent(QMouseEvent* event) {
     const TPoint p = ToPoint(event->position());
     GuardEvent([&] {
         TrackPointer(control_, p);
-        SendMouse(control_, DownMessage(event->button()), p, MouseKeys(event->buttons(), event->modifiers()));
+        SendMouse(control_, DownMessage(event->button()), p, MouseKeys(event));
     });
 }
 
@@ -139,7 +149,7 @@ void TControlWidget::mouseReleaseEvent(QMouseEvent* event) {
     if (!control_) return;
     const TPoint p = ToPoint(event->position());
     GuardEvent([&] {
-        SendMouse(control_, UpMessage(event->button()), p, MouseKeys(event->buttons(), event->modifiers()));
+        SendMouse(control_, UpMessage(event->button()), p, MouseKeys(event));
         if (control_) TrackPointer(control_, p);
     });
 }
@@ -148,7 +158,7 @@ void TControlWidget::mouseDoubleClickEvent(QMouseEvent* event) {
     if (!control_) return;
     const TPoint p = ToPoint(event->position());
     GuardEvent([&] {
-        SendMouse(control_, DoubleMessage(event->button()), p, MouseKeys(event->buttons(), event->modifiers()));
+        SendMouse(control_, DoubleMessage(event->button()), p, MouseKeys(event));
     });
 }
 
@@ -157,7 +167,7 @@ void TControlWidget::mouseMoveEvent(QMouseEvent* event) {
     const TPoint p = ToPoint(event->position());
     GuardEvent([&] {
         TrackPointer(control_, p);
-        SendMouse(control_, WM_MOUSEMOVE, p, MouseKeys(event->buttons(), event->modifiers()));
+        SendMouse(control_, WM_MOUSEMOVE, p, MouseKeys(event));
     });
 }
 
@@ -196,7 +206,7 @@ void TControlWidget::keyPressEvent(QKeyEvent* event) {
         const QString text = event->text();
         if (text.isEmpty()) return;
         char16_t ch = text.at(0).unicode();
-        if (!(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) && control_->KeyPress(ch)) {
+        if (!shift.Contains(ssCtrl) && !shift.Contains(ssAlt) && control_->KeyPress(ch)) {
             handled = true;
             return;
         }
@@ -296,17 +306,15 @@ Qt::MouseButton QtButton(TMouseButton b) {
 
 Qt::KeyboardModifiers QtModifiers(TShiftState s) {
     Qt::KeyboardModifiers m;
-    if (s.Contains(ssShift)) m |= Qt::ShiftModifier;
-    if (s.Contains(ssCtrl)) m |= Qt::ControlModifier;
-    if (s.Contains(ssAlt)) m |= Qt::AltModifier;
+    for (const auto& [modifier, flag] : kModifierFlags)
+        if (s.Contains(flag)) m |= modifier;
     return m;
 }
 
 Qt::MouseButtons HeldButtons(TShiftState s) {
     Qt::MouseButtons b;
-    if (s.Contains(ssLeft)) b |= Qt::LeftButton;
-    if (s.Contains(ssRight)) b |= Qt::RightButton;
-    if (s.Contains(ssMiddle)) b |= Qt::MiddleButton;
+    for (const auto& [button, flag] : kButtonFlags)
+        if (s.Contains(flag)) b |= button;
     return b;
 }
 
