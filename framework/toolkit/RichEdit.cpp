@@ -205,17 +205,17 @@ void TRichEdit::CopyToClipboard() {
     Clipboard().SetAsText(document_->SelText());
 }
 
-int TRichEdit::LineHeight() const {
-    TCanvas scratch;
-    scratch.Font().Assign(Font());
-    return std::max(1, scratch.TextHeight(u"Xg"));
+const TRichEdit::TFontMetrics& TRichEdit::Metrics() const {
+    if (!metrics_) {
+        TCanvas scratch;
+        scratch.Font().Assign(Font());
+        metrics_ = TFontMetrics{std::max(1, scratch.TextHeight(u"Xg")),
+                                TCellGrid{std::max(1, scratch.TextWidth(String(TCellGrid::kMeasuredCells, u'0')))}};
+    }
+    return *metrics_;
 }
 
-TCellGrid TRichEdit::Grid() const {
-    TCanvas scratch;
-    scratch.Font().Assign(Font());
-    return TCellGrid{std::max(1, scratch.TextWidth(String(TCellGrid::kMeasuredCells, u'0')))};
-}
+int TRichEdit::LineHeight() const { return Metrics().LineHeight; }
 
 TRect TRichEdit::TextRect() const {
     TRect r = InflateRect(ClientRect(), -kBorder - kTextInset, -kBorder - kTextInset);
@@ -264,10 +264,11 @@ void TRichEdit::Resize() {
     TCustomControl::Resize();
 }
 
-std::int64_t TRichEdit::CellOf(int line, TTextPosition column) const {
+std::int64_t TRichEdit::CaretX(int line, TTextPosition caret) const {
+    if (line >= LineCount()) return 0;
     TCellWalk walk(document_->Store(), line);
-    walk.SkipToUnit(column);
-    return walk.Cell();
+    walk.SkipToUnit(caret - document_->LinePosition(line));
+    return Grid().X(walk.Cell());
 }
 
 TTextPosition TRichEdit::Caret() const {
@@ -283,7 +284,7 @@ void TRichEdit::ScrollToCaret() {
     if (line < topLine_) SetTopLine(line);
     else if (line >= topLine_ + visible) SetTopLine(line - visible + 1);
     if (line < LineCount()) {
-        const std::int64_t x = Grid().X(CellOf(line, caret - document_->LinePosition(line)));
+        const std::int64_t x = CaretX(line, caret);
         const int width = TextRect().Width();
         if (x < horzOffset_) horzOffset_ = std::max<std::int64_t>(0, x - width / 3);
         else if (x >= horzOffset_ + width) horzOffset_ = x - width + width / 3;
@@ -408,7 +409,7 @@ void TRichEdit::Paint() {
         const TTextPosition caret = Caret();
         const int line = document_->LineAtPosition(caret);
         if (line >= topLine_ && line < topLine_ + VisibleLineCount() + 1) {
-            const int x = cellX(line < LineCount() ? CellOf(line, caret - document_->LinePosition(line)) : 0);
+            const int x = static_cast<int>(text.Left + CaretX(line, caret) - horzOffset_);
             const int y = text.Top + (line - topLine_) * lineHeight;
             c.Pen().SetColor(Font().Color());
             c.MoveTo(x, y);
@@ -521,7 +522,10 @@ void TRichEdit::WndProc(TMessage& m) {
         m.Result = 1;
         return;
     }
-    if (m.Msg == CM_FONTCHANGED) UpdateScrollBar();
+    if (m.Msg == CM_FONTCHANGED) {
+        metrics_.reset();
+        UpdateScrollBar();
+    }
     TCustomControl::WndProc(m);
 }
 

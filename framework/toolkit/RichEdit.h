@@ -5,6 +5,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "Controls.h"
@@ -98,20 +99,29 @@ protected:
 
 private:
     struct TScrollBarHost;
+    // The font's measures, taken once per font: painting, scrolling and
+    // clicks ask for them at every step, and measuring needs a canvas.
+    struct TFontMetrics {
+        int LineHeight;
+        TCellGrid Grid;
+    };
+    const TFontMetrics& Metrics() const;
     TRect TextRect() const;
-    TCellGrid Grid() const;
+    TCellGrid Grid() const { return Metrics().Grid; }
     void UpdateScrollBar();
     void MoveCaret(TTextPosition pos, bool extend);
     // The end of the selection that moves with the keyboard or the mouse
     // (the one away from the anchor); where the caret shows.
     TTextPosition Caret() const;
     int LineCount() const { return document_->Lines().Count(); }
-    // The cell of the view's fixed-pitch grid where code unit Column of
-    // line Line is drawn.
-    std::int64_t CellOf(int Line, TTextPosition Column) const;
+    // Where the caret at view position Caret, on line Line, stands: in pixels
+    // from the start of the text (on the line's grid of cells; 0 on the empty
+    // line after the text).
+    std::int64_t CaretX(int Line, TTextPosition Caret) const;
 
     std::unique_ptr<TRichTextDocument> document_;
     std::unique_ptr<TScrollBarHost> scrollBar_;
+    mutable std::optional<TFontMetrics> metrics_;  // dropped when the font changes
     bool readOnly_ = false;
     TScrollStyle scrollBars_ = ssBoth;
     bool wordWrap_ = true;
