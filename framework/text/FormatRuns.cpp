@@ -232,21 +232,7 @@ bool TFormatRuns::PutEntryAt(std::uint64_t delta, TFormatIndex format) {
     return true;
 }
 
-bool TFormatRuns::TryAppend(std::uint64_t from, std::uint64_t to, const TFormatChange& change) {
-    if (!tail_.valid) RebuildTail();
-    if (!tail_.any || from > tail_.pos) {
-        const TFormatIndex old = tail_.any ? tail_.format : kDefaultFormat;
-        const TFormatIndex changed = Changed(old, change);
-        if (changed == old) return true;
-        AppendBoundary(from, changed);
-        AppendBoundary(to, old);
-        return true;
-    }
-    if (from != tail_.pos) return false;
-    // The change starts at the last boundary: rewrite that boundary.
-    const TFormatIndex old = tail_.format;
-    const TFormatIndex changed = Changed(old, change);
-    if (changed == old) return true;
+void TFormatRuns::ReplaceTailFormat(TFormatIndex changed) {
     TBlock& block = *blocks_.back();
     block.used = tail_.offset;
     --block.count;
@@ -266,8 +252,6 @@ bool TFormatRuns::TryAppend(std::uint64_t from, std::uint64_t to, const TFormatC
         RebuildTail();
         AppendBoundary(pos, changed);
     }
-    AppendBoundary(to, old);
-    return true;
 }
 
 void TFormatRuns::Replace(std::size_t first, std::size_t last, TEncoder& encoder) {
@@ -283,8 +267,6 @@ void TFormatRuns::Replace(std::size_t first, std::size_t last, TEncoder& encoder
 }
 
 void TFormatRuns::ApplySlow(std::uint64_t from, std::uint64_t to, const TFormatChange& change) {
-    if (TryAppend(from, to, change)) return;
-
     // A change in the middle: re-encode the blocks from the one holding
     // `from` to the one after the block holding `to`.
     const std::size_t first = BlockFor(from);

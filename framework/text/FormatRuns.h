@@ -59,29 +59,7 @@ public:
     // constant time; others re-encode the blocks they touch.
     void Apply(std::uint64_t from, std::uint64_t to, const TFormatChange& change) {
         if (from >= to) return;
-        if (tail_.valid && (!tail_.any || from > tail_.pos)) {
-            const TFormatIndex old = tail_.format;
-            const TFormatIndex changed = Changed(old, change);
-            if (changed == old) return;
-            AppendBoundary(from, changed);
-            AppendBoundary(to, old);
-            return;
-        }
-        if (tail_.valid && tail_.any && from == tail_.pos) {
-            // Starts at the last boundary (the message run that follows the
-            // level run): a one-byte format index is replaced where it lies.
-            const TFormatIndex old = tail_.format;
-            const TFormatIndex changed = Changed(old, change);
-            if (changed == old) return;
-            if (changed != tail_.before && changed < 0x80 && old < 0x80) {
-                lastBlock_->data[lastBlock_->used - 1] = static_cast<std::uint8_t>(changed);
-                lastBlock_->last = changed;
-                tail_.format = changed;
-                AppendBoundary(to, old);
-                return;
-            }
-        }
-        ApplySlow(from, to, change);
+        if (!TryAppend(from, to, change)) ApplySlow(from, to, change);
     }
     // Every position back to the default format.
     void Clear();
@@ -158,7 +136,38 @@ private:
     // Adds a boundary to the last block and makes it the tail's; false when
     // the block is full.
     bool PutEntryAt(std::uint64_t delta, TFormatIndex format);
-    bool TryAppend(std::uint64_t from, std::uint64_t to, const TFormatChange& change);
+    // The append path: a change that starts after the last boundary adds
+    // two boundaries; one that starts at it (the message run that follows
+    // the level run) rewrites that boundary. False for a change that starts
+    // before it.
+    bool TryAppend(std::uint64_t from, std::uint64_t to, const TFormatChange& change) {
+        if (!tail_.valid) RebuildTail();
+        if (!tail_.any || from > tail_.pos) {
+            const TFormatIndex old = tail_.any ? tail_.format : kDefaultFormat;
+            const TFormatIndex changed = Changed(old, change);
+            if (changed == old) return true;
+            AppendBoundary(from, changed);
+            AppendBoundary(to, old);
+            return true;
+        }
+        if (from != tail_.pos) return false;
+        const TFormatIndex old = tail_.format;
+        const TFormatIndex changed = Changed(old, change);
+        if (changed == old) return true;
+        if (changed != tail_.before && changed < 0x80 && old < 0x80) {
+            // The common case: a one-byte format index, replaced where it lies.
+            lastBlock_->data[lastBlock_->used - 1] = static_cast<std::uint8_t>(changed);
+            lastBlock_->last = changed;
+            tail_.format = changed;
+        } else {
+            ReplaceTailFormat(changed);
+        }
+        AppendBoundary(to, old);
+        return true;
+    }
+    // Gives the last boundary another format: rewritten in place, or merged
+    // into the run before it.
+    void ReplaceTailFormat(TFormatIndex changed);
     void RebuildTail();
 
     std::vector<TCharFormat> formats_;
