@@ -1,6 +1,5 @@
 #include "KvPanel.h"
 
-#include "Forms.h"
 #include "KvGrafx.h"
 #include "KvPanelClasses.h"
 #include "ToolkitClasses.h"

@@ -1,7 +1,6 @@
 #include "KvPanel.h"
 
 #include "Forms.h"
-#include "KvGrafx.h"
 #include "KvPanelClasses.h"
 #include "ToolkitClasses.h"
 

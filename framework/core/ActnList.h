@@ -4,8 +4,6 @@
 // itself lives with the component model (Classes.h).
 #pragma once
 
-#include <vector>
-
 #include "Classes.h"
 
 // Ties a client (a control) to an action: the action tells the link of its

@@ -11,17 +11,10 @@
 class EComponentError : public Exception { using Exception::Exception; };
 
 enum TComponentStateFlag {
-    csLoading,       // the component is being created from a stored layout
-    csReading,       // its properties are being read
-    csWriting,       // its properties are being written
-    csDestroying,    // it is being destroyed
-    csDesigning,     // it is in a designer
-    csAncestor,
-    csUpdating,
-    csFixups,
-    csFreeNotification,
-    csInline,
-    csDesignInstance,
+    csLoading,     // the component is being created from a stored layout
+    csReading,     // its properties are being read
+    csDestroying,  // it is being destroyed
+    csDesigning,   // it is in a designer
 };
 using TComponentState = Set<TComponentStateFlag>;
 

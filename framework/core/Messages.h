@@ -23,7 +23,6 @@ inline int LParamY(std::intptr_t l) { return static_cast<std::int16_t>((l >> 16)
 
 // Window messages. WM_SIZE carries the size kind in WParam (0 restored,
 // 1 minimized, 2 maximized) and width/height in the low/high words of LParam.
-constexpr unsigned WM_NULL = 0x0000;
 constexpr unsigned WM_MOVE = 0x0003;             // a window moved from outside; LParam: its new position
 constexpr unsigned WM_SIZE = 0x0005;
 constexpr unsigned WM_PAINT = 0x000F;            // WParam: TCanvas* to paint on; LParam: const TRect* update area
@@ -32,9 +31,6 @@ constexpr unsigned WM_ERASEBKGND = 0x0014;      // WParam: TCanvas* to erase on;
 constexpr unsigned WM_SETCURSOR = 0x0020;       // WParam: TControl* under the pointer; LParam: client point
 constexpr unsigned WM_WINDOWPOSCHANGED = 0x0047;  // WParam: old width, LParam: old height
 constexpr unsigned WM_NCHITTEST = 0x0084;       // LParam: screen point; Result: HT* code
-constexpr unsigned WM_KEYDOWN = 0x0100;         // WParam: key code; LParam: shift state bits
-constexpr unsigned WM_KEYUP = 0x0101;
-constexpr unsigned WM_CHAR = 0x0102;            // WParam: UTF-16 character
 constexpr unsigned WM_SYSCOMMAND = 0x0112;      // WParam: SC_* command
 constexpr unsigned WM_MOUSEMOVE = 0x0200;       // LParam: client point; WParam: MK_* flags
 constexpr unsigned WM_LBUTTONDOWN = 0x0201;
@@ -73,16 +69,12 @@ constexpr unsigned WMSZ_BOTTOMLEFT = 7;
 constexpr unsigned WMSZ_BOTTOMRIGHT = 8;
 
 // Hit-test answers.
-constexpr int HTNOWHERE = 0;
 constexpr int HTCLIENT = 1;
-constexpr int HTTRANSPARENT = -1;
 constexpr int HTBOTTOMRIGHT = 17;
 
 // Component messages. The toolkit's own words start at CM_BASE; component
 // sets add theirs from CM_BASE + 1000 on.
 constexpr unsigned CM_BASE = 0xB000;
-constexpr unsigned CM_ACTIVATE = CM_BASE + 0;
-constexpr unsigned CM_DEACTIVATE = CM_BASE + 1;
 constexpr unsigned CM_ENABLEDCHANGED = CM_BASE + 2;
 constexpr unsigned CM_COLORCHANGED = CM_BASE + 3;
 constexpr unsigned CM_FONTCHANGED = CM_BASE + 4;
@@ -94,23 +86,12 @@ constexpr unsigned CM_PARENTBIDIMODECHANGED = CM_BASE + 9;
 constexpr unsigned CM_BIDIMODECHANGED = CM_BASE + 10;
 constexpr unsigned CM_SHOWHINTCHANGED = CM_BASE + 11;
 constexpr unsigned CM_VISIBLECHANGED = CM_BASE + 12;   // WParam: new visibility
-constexpr unsigned CM_SHOWINGCHANGED = CM_BASE + 13;
 constexpr unsigned CM_TEXTCHANGED = CM_BASE + 14;
 constexpr unsigned CM_MOUSEENTER = CM_BASE + 15;       // LParam: the control entered
 constexpr unsigned CM_MOUSELEAVE = CM_BASE + 16;       // LParam: the control left
 constexpr unsigned CM_HITTEST = CM_BASE + 17;          // LParam: client point; Result: HT* code
 constexpr unsigned CM_DIALOGCHAR = CM_BASE + 18;       // WParam: character; Result 1 = handled
-constexpr unsigned CM_DIALOGKEY = CM_BASE + 19;
 constexpr unsigned CM_BUTTONPRESSED = CM_BASE + 20;    // WParam: group; LParam: the sender
 constexpr unsigned CM_CONTROLCHANGE = CM_BASE + 21;    // WParam: control; LParam: 1 inserted, 0 removed
-constexpr unsigned CM_CONTROLLISTCHANGE = CM_BASE + 22;
-constexpr unsigned CM_STYLECHANGED = CM_BASE + 23;
-constexpr unsigned CM_SYSCOLORCHANGE = CM_BASE + 24;
-constexpr unsigned CM_HINTSHOW = CM_BASE + 25;
-constexpr unsigned CM_WANTSPECIALKEY = CM_BASE + 26;
-constexpr unsigned CM_FOCUSCHANGED = CM_BASE + 27;
-constexpr unsigned CM_RECREATEWND = CM_BASE + 28;
-constexpr unsigned CM_MOUSEWHEEL = CM_BASE + 29;
-constexpr unsigned CM_INVALIDATE = CM_BASE + 30;
+constexpr unsigned CM_STYLECHANGED = CM_BASE + 23;     // the application style changed (no service here changes it)
 constexpr unsigned CM_RELEASE = CM_BASE + 31;
-constexpr unsigned CM_MOUSEACTIVATE = CM_BASE + 32;

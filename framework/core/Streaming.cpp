@@ -2,9 +2,9 @@
 
 #include <charconv>
 #include <climits>
-#include <cmath>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <set>
 #include <unordered_map>
 

@@ -8,7 +8,6 @@
 #include <climits>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>

@@ -722,7 +722,7 @@ bool TWinControl::ContainsControl(TControl* Control) const {
 
 TControl* TWinControl::ControlAtPos(TPoint Pos, bool AllowDisabled, bool AllowWinControls) const {
     auto hit = [&](TControl* c) {
-        if (!(c->Visible() || (c->IsDesigning() && !c->ControlStyle().Contains(csNoDesignVisible)))) return false;
+        if (!(c->Visible() || c->IsDesigning())) return false;
         if (!(c->Enabled() || AllowDisabled)) return false;
         if (!c->BoundsRect().Contains(Pos)) return false;
         return c->HitTest(Pos.X - c->Left(), Pos.Y - c->Top());
@@ -1074,7 +1074,7 @@ void TWinControl::PaintControls(TCanvas& canvas, const TRect& updateRect) {
     if (!p) return;
     for (size_t i = 0; i < controls_.size(); ++i) {
         TControl* c = controls_[i];
-        if (!(c->Visible() || (c->IsDesigning() && !c->ControlStyle().Contains(csNoDesignVisible)))) continue;
+        if (!(c->Visible() || c->IsDesigning())) continue;
         const TRect bounds = c->BoundsRect();
         if (IntersectRect(bounds, updateRect).IsEmpty()) continue;
         QRect clip = ToQRect(bounds).translated(dev->origin);
@@ -1197,8 +1197,8 @@ TCustomControl::~TCustomControl() = default;
 void TCustomControl::PaintWindow(TCanvas&) { Paint(); }
 
 TCustomPanel::TCustomPanel(TComponent* AOwner) : TCustomControl(AOwner) {
-    SetControlStyle(TControlStyle{csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csOpaque,
-                                  csDoubleClicks, csReplicatable, csParentBackground});
+    SetControlStyle(TControlStyle{csCaptureMouse, csClickEvents, csSetCaption, csOpaque, csDoubleClicks,
+                                  csParentBackground});
     SetBounds(0, 0, 185, 41);
     SetColor(clBtnFace);
 }

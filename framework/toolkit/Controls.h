@@ -32,47 +32,22 @@ enum TMouseButton { mbLeft, mbRight, mbMiddle };
 enum TShiftStateFlag { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
 using TShiftState = Set<TShiftStateFlag>;
 enum TDragMode { dmManual, dmAutomatic };
-enum TDragKind { dkDrag, dkDock };
 
+// Control styles. csSetCaption, csOpaque and csParentBackground have no
+// behaviour on this platform (nothing reads them); they exist because the
+// component set sets and clears them as its controls are specified to.
 enum TControlStyleFlag {
-    csAcceptsControls,
     csCaptureMouse,       // the mouse is captured between a press and its release
-    csDesignInteractive,
     csClickEvents,        // a press and release inside makes a click
-    csFramed,
-    csSetCaption,         // the caption follows the name until set
-    csOpaque,             // the control paints its whole rectangle
+    csSetCaption,         // elsewhere: the caption follows the name until set
+    csOpaque,             // elsewhere: the control paints its whole rectangle
     csDoubleClicks,       // a second press makes a double click (else a plain press)
-    csFixedWidth,
-    csFixedHeight,
-    csNoDesignVisible,
-    csReplicatable,
-    csNoStdEvents,
-    csDisplayDragImage,
-    csReflector,
-    csActionClient,
-    csMenuEvents,
-    csNeedsBorderPaint,
-    csParentBackground,
-    csPannable,
-    csAlignWithMargins,
-    csGestures,
-    csOverrideStylePaint,
+    csParentBackground,   // elsewhere: the parent's background shows through
 };
 using TControlStyle = Set<TControlStyleFlag>;
 
 enum TControlStateFlag {
-    csLButtonDown,
-    csClicked,
-    csPalette,
-    csReadingState,
-    csFocusing,
-    csCreating,
-    csPaintCopy,
-    csCustomPaint,
-    csDestroyingHandle,
-    csDocking,
-    csAligning,
+    csClicked,  // pressed inside: a release inside clicks
 };
 using TControlState = Set<TControlStateFlag>;
 
@@ -174,6 +149,7 @@ public:
 
     TAlign Align() const { return align_; }
     virtual void SetAlign(TAlign v);
+    // Stored in layouts; nothing here anchors a control to its parent's edges.
     TAnchors Anchors() const { return anchors_; }
     void SetAnchors(TAnchors v) { anchors_ = v; }
     bool AlignWithMargins() const { return alignWithMargins_; }
@@ -224,6 +200,7 @@ public:
     bool UseRightToLeftReading() const;
     TCursor Cursor() const { return cursor_; }
     void SetCursor(TCursor v);
+    // Stored in layouts; nothing here drags controls.
     TDragMode DragMode() const { return dragMode_; }
     void SetDragMode(TDragMode v) { dragMode_ = v; }
     bool IsRightToLeft() const { return bidiMode_ != bdLeftToRight; }
@@ -445,6 +422,8 @@ public:
     bool Focused() const;
     virtual bool CanFocus() const;
     void SetFocus();
+    // Stored in layouts; Qt orders the focus and buffers the painting of the
+    // windows itself, so these three change nothing.
     int TabOrder() const { return tabOrder_; }
     void SetTabOrder(int v) { tabOrder_ = v; }
     bool TabStop() const { return tabStop_; }
@@ -591,6 +570,8 @@ public:
     bool ParentBackground() const { return ControlStyle().Contains(csParentBackground); }
     bool DockSite() const { return dockSite_; }
     void SetDockSite(bool v) { dockSite_ = v; }
+    // Nothing docks on this platform: a dock manager that a panel makes on
+    // request does nothing.
     bool UseDockManager() const { return useDockManager_; }
     void SetUseDockManager(bool v) { useDockManager_ = v; }
 

@@ -41,6 +41,8 @@ public:
     void SetScreenSnap(bool v) { screenSnap_ = v; }
     int SnapBuffer() const { return snapBuffer_; }
     void SetSnapBuffer(int v) { snapBuffer_ = v; }
+    // The resolution the layout was made at; stored only: logical pixels are
+    // 96 per inch, and Qt scales them to the screen.
     int PixelsPerInch() const { return pixelsPerInch_; }
     void SetPixelsPerInch(int v) { pixelsPerInch_ = v; }
     TModalResult ModalResult() const { return modalResult_; }
@@ -120,6 +122,8 @@ public:
     ~TApplication() override;
 
     void Initialize();
+    // Kept for the program block that sets it; windows here have their own
+    // task bar entries anyway.
     bool MainFormOnTaskBar() const { return mainFormOnTaskBar_; }
     void SetMainFormOnTaskBar(bool v) { mainFormOnTaskBar_ = v; }
     // Creates a form (owned by the application); the first becomes the main form.

@@ -9,7 +9,6 @@
 #include <QScreen>
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>

@@ -3,7 +3,9 @@
 
 #include "Controls.h"
 
-// A push button drawn with a raised face that sinks while pressed.
+// A push button drawn with a raised face that sinks while pressed. No window
+// of the viewer has one yet; it is kept, registered for layouts, for the
+// toolbar's customization dialog.
 class TButton : public TCustomControl {
 public:
     LV_CLASS_NAME(TButton)
