@@ -78,7 +78,9 @@ void TKvCustomStatusPane::SetCaptionOffset(int Value) {
 }
 
 void TKvCustomStatusPane::SetAutoSize(bool Value) {
-    if (ChangeValue(FAutoSize, Value)) AdjustBounds();
+    if (Value == AutoSize()) return;
+    TGraphicControl::SetAutoSize(Value);
+    AdjustBounds();
 }
 
 void TKvCustomStatusPane::SetDefaultWidth(int Value) {
@@ -173,7 +175,7 @@ int TKvCustomStatusPane::GetMinWidth() {
 }
 
 void TKvCustomStatusPane::AdjustBounds() {
-    if (IsLoading() || IsReading() || !FAutoSize) return;
+    if (IsLoading() || IsReading() || !AutoSize()) return;
     SetWidth(GetMinWidth());
 }
 

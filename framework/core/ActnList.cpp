@@ -89,7 +89,7 @@ bool TActionLink::IsVisibleLinked() const { return IsCustomAction(Action()); }
 TCustomAction::TCustomAction(TComponent* AOwner) : TBasicAction(AOwner) {}
 
 template <class V, class F>
-void TCustomAction::Change(V& field, const V& value, F offer) {
+void TCustomAction::ChangeProperty(V& field, const V& value, F offer) {
     if (field == value) return;
     // The links compare the client's state with the old value, so they are
     // told before the value changes.
@@ -100,22 +100,22 @@ void TCustomAction::Change(V& field, const V& value, F offer) {
 }
 
 void TCustomAction::SetCaption(const String& Value) {
-    Change(caption_, Value, [&](TActionLink& l) { l.SetCaption(Value); });
+    ChangeProperty(caption_, Value, [&](TActionLink& l) { l.SetCaption(Value); });
 }
 void TCustomAction::SetChecked(bool Value) {
-    Change(checked_, Value, [&](TActionLink& l) { l.SetChecked(Value); });
+    ChangeProperty(checked_, Value, [&](TActionLink& l) { l.SetChecked(Value); });
 }
 void TCustomAction::SetEnabled(bool Value) {
-    Change(enabled_, Value, [&](TActionLink& l) { l.SetEnabled(Value); });
+    ChangeProperty(enabled_, Value, [&](TActionLink& l) { l.SetEnabled(Value); });
 }
 void TCustomAction::SetHint(const String& Value) {
-    Change(hint_, Value, [&](TActionLink& l) { l.SetHint(Value); });
+    ChangeProperty(hint_, Value, [&](TActionLink& l) { l.SetHint(Value); });
 }
 void TCustomAction::SetImageIndex(int Value) {
-    Change(imageIndex_, Value, [&](TActionLink& l) { l.SetImageIndex(Value); });
+    ChangeProperty(imageIndex_, Value, [&](TActionLink& l) { l.SetImageIndex(Value); });
 }
 void TCustomAction::SetVisible(bool Value) {
-    Change(visible_, Value, [&](TActionLink& l) { l.SetVisible(Value); });
+    ChangeProperty(visible_, Value, [&](TActionLink& l) { l.SetVisible(Value); });
 }
 
 bool TCustomAction::Execute() { return enabled_ && TBasicAction::Execute(); }

@@ -83,7 +83,7 @@ public:
 private:
     // Offers the new value to every client link, stores it and tells the links.
     template <class V, class F>
-    void Change(V& field, const V& value, F offer);
+    void ChangeProperty(V& field, const V& value, F offer);
 
     String caption_;
     bool checked_ = false;

@@ -29,6 +29,14 @@ public:
 
 protected:
     void Changed();
+    // Assign through the persistent interface: a Source of the object's own
+    // class T is copied by T's own Assign; any other is refused as by every
+    // persistent object.
+    template <class T>
+    static void AssignPersistent(T& self, TPersistent* Source) {
+        if (const auto* same = dynamic_cast<const T*>(Source)) self.Assign(*same);
+        else self.TPersistent::Assign(Source);
+    }
 };
 
 class TFont : public TGraphicsObject {
@@ -54,6 +62,7 @@ public:
     void SetPitch(TFontPitch v);
 
     void Assign(const TFont& other);
+    void Assign(TPersistent* Source) override { AssignPersistent(*this, Source); }
     bool SameAs(const TFont& other) const;
 
 private:
@@ -77,6 +86,7 @@ public:
     TPenStyle Style() const { return style_; }
     void SetStyle(TPenStyle v);
     void Assign(const TPen& other);
+    void Assign(TPersistent* Source) override { AssignPersistent(*this, Source); }
 
 private:
     TColor color_ = clBlack;
@@ -95,6 +105,7 @@ public:
     TBitmap* Bitmap() const { return bitmap_; }
     void SetBitmap(TBitmap* v);
     void Assign(const TBrush& other);
+    void Assign(TPersistent* Source) override { AssignPersistent(*this, Source); }
 
 private:
     TColor color_ = clWhite;
@@ -248,6 +259,7 @@ public:
     TCanvas& Canvas();
     const TCanvas& Canvas() const;
     void Assign(const TBitmap& other);
+    void Assign(TPersistent* Source) override { AssignPersistent(*this, Source); }
 
     // Transparent drawing: pixels of TransparentColor are not drawn.
     bool Transparent() const { return transparent_; }

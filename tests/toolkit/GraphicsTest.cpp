@@ -18,4 +18,35 @@ TEST(Canvas, LineToLeavesOutTheEndPoint) {
     EXPECT_EQ(c.Pixel(4, 1), clWhite);
 }
 
+// Fonts, pens, brushes and bitmaps copy one of their own kind also when it
+// is handed over as any persistent object, and refuse any other kind.
+TEST(GraphicsObjects, AssignThroughThePersistentInterfaceCopiesTheirOwnKind) {
+    TFont font, otherFont;
+    otherFont.SetName(u"Consolas");
+    otherFont.SetStyle({fsBold});
+    static_cast<TPersistent&>(font).Assign(&otherFont);
+    EXPECT_TRUE(font.SameAs(otherFont));
+
+    TPen pen, otherPen;
+    otherPen.SetColor(clRed);
+    otherPen.SetWidth(3);
+    static_cast<TPersistent&>(pen).Assign(&otherPen);
+    EXPECT_EQ(pen.Color(), clRed);
+    EXPECT_EQ(pen.Width(), 3);
+
+    TBrush brush, otherBrush;
+    otherBrush.SetStyle(bsClear);
+    static_cast<TPersistent&>(brush).Assign(&otherBrush);
+    EXPECT_EQ(brush.Style(), bsClear);
+
+    TBitmap bitmap, otherBitmap(3, 2);
+    otherBitmap.Canvas().SetPixel(2, 1, clLime);
+    static_cast<TPersistent&>(bitmap).Assign(&otherBitmap);
+    EXPECT_EQ(bitmap.Width(), 3);
+    EXPECT_EQ(bitmap.Canvas().Pixel(2, 1), clLime);
+
+    EXPECT_THROW(static_cast<TPersistent&>(pen).Assign(&font), EConvertError);
+    EXPECT_EQ(pen.Color(), clRed);
+}
+
 }  // namespace

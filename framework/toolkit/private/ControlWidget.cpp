@@ -47,13 +47,13 @@ unsigned DoubleMessage(Qt::MouseButton b) {
 // The mouse-key flags (MK_*) that a mouse message carries for the buttons
 // and modifiers of a Qt event.
 std::intptr_t MouseKeys(const QMouseEvent* event) {
-    constexpr std::pair<TShiftStateFlag, unsigned> kKeys[] = {
+    constexpr std::pair<TShiftStateFlag, unsigned> kMouseKeyFlags[] = {
         {ssLeft, MK_LBUTTON}, {ssRight, MK_RBUTTON}, {ssMiddle, MK_MBUTTON},
         {ssShift, MK_SHIFT},  {ssCtrl, MK_CONTROL},  {ssAlt, MK_ALT},
     };
     const TShiftState shift = ShiftFromQt(event->modifiers(), event->buttons());
     std::intptr_t keys = 0;
-    for (const auto& [flag, key] : kKeys)
+    for (const auto& [flag, key] : kMouseKeyFlags)
         if (shift.Contains(flag)) keys |= key;
     return keys;
 }
