@@ -618,7 +618,8 @@ void SetMouseControlHandler(TMouseControlHandler handler);
 String GetShortHint(const String& hint);
 String GetLongHint(const String& hint);
 
-// Simulated input for tests and batch runs: the same path as real input.
+// Simulated input for tests and batch runs: the same path as real input
+// (defined with the Qt window, in private/ControlWidget.cpp).
 void SimulateMouseMove(TWinControl* Window, int X, int Y, TShiftState Shift = {});
 void SimulateMouseDown(TWinControl* Window, TMouseButton Button, int X, int Y, TShiftState Shift = {});
 void SimulateMouseUp(TWinControl* Window, TMouseButton Button, int X, int Y, TShiftState Shift = {});

@@ -1,5 +1,6 @@
-// Framework-internal: the Qt window behind a windowed control. It turns Qt's
-// events into the control's messages and paints through the control.
+// Private to the toolkit: the Qt window behind a windowed control. It turns
+// Qt's events into the control's messages and entry points and paints
+// through the control. Also the controls' helpers that the window needs.
 #pragma once
 
 #include <QWidget>
@@ -40,6 +41,8 @@ private:
     TWinControl* control_;
 };
 
+// The controls' helpers for their windows (defined with the controls, in
+// Controls.cpp).
 // Paints a windowed control onto a painter with its top-left corner at
 // `origin`: background (when erase is set), own painting and windowless
 // children; without erase only the client painting (print-client).
@@ -51,7 +54,9 @@ void SetCursorPos(TPoint screenPos);
 
 // Marks the window of a widget as having paints waiting.
 void NotePendingPaint(QWidget* widget);
-// Qt key to toolkit key code and back.
+
+// Qt key to toolkit key code and back; Qt's modifiers and held buttons as a
+// shift state.
 unsigned short QtKeyToVirtualKey(int qtKey);
 int VirtualKeyToQtKey(unsigned short key);
 TShiftState ShiftFromQt(Qt::KeyboardModifiers mods, Qt::MouseButtons buttons);

@@ -1,5 +1,6 @@
-// Framework-internal glue between the toolkit types and Qt. Never included
-// by components or the application.
+// Private to the toolkit: glue between the toolkit's types and Qt, and the
+// surfaces behind canvases and bitmaps (defined with the canvas, in
+// Graphics.cpp).
 #pragma once
 
 #include <QColor>
