@@ -10,9 +10,8 @@
 #include <fstream>
 #include <iostream>
 #include <map>
-#include <regex>
-#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -26,15 +25,26 @@ struct TFile {
 
 bool IsSource(const fs::path& p) { return p.extension() == ".h" || p.extension() == ".cpp"; }
 
+// The name that a line includes with #include "...", or nothing.
+std::string QuotedInclude(const std::string& line) {
+    constexpr const char* kBlanks = " \t";
+    std::size_t at = line.find_first_not_of(kBlanks);
+    if (at == std::string::npos || line[at] != '#') return {};
+    at = line.find_first_not_of(kBlanks, at + 1);
+    if (at == std::string::npos || line.compare(at, 7, "include") != 0) return {};
+    at = line.find_first_not_of(kBlanks, at + 7);
+    if (at == std::string::npos || line[at] != '"') return {};
+    const std::size_t end = line.find('"', at + 1);
+    return end == std::string::npos ? std::string() : line.substr(at + 1, end - at - 1);
+}
+
 // The names in #include "..." lines of a file.
 std::vector<std::string> QuotedIncludes(const fs::path& p) {
-    static const std::regex include(R"re(^\s*#\s*include\s*"([^"]+)")re");
     std::vector<std::string> names;
     std::ifstream in(p);
     std::string line;
-    std::smatch m;
     while (std::getline(in, line))
-        if (std::regex_search(line, m, include)) names.push_back(m[1]);
+        if (std::string name = QuotedInclude(line); !name.empty()) names.push_back(std::move(name));
     return names;
 }
 
