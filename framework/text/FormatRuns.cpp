@@ -267,6 +267,10 @@ void TFormatRuns::Replace(std::size_t first, std::size_t last, TEncoder& encoder
 }
 
 void TFormatRuns::ApplySlow(std::uint64_t from, std::uint64_t to, const TFormatChange& change) {
+    if (!tail_.valid) {
+        RebuildTail();
+        if (TryAppend(from, to, change)) return;
+    }
     // A change in the middle: re-encode the blocks from the one holding
     // `from` to the one after the block holding `to`.
     const std::size_t first = BlockFor(from);

@@ -139,9 +139,10 @@ private:
     // The append path: a change that starts after the last boundary adds
     // two boundaries; one that starts at it (the message run that follows
     // the level run) rewrites that boundary. False for a change that starts
-    // before it.
+    // before it, or while the tail is to be rebuilt (after a change in the
+    // middle; ApplySlow rebuilds it).
     bool TryAppend(std::uint64_t from, std::uint64_t to, const TFormatChange& change) {
-        if (!tail_.valid) RebuildTail();
+        if (!tail_.valid) return false;
         if (!tail_.any || from > tail_.pos) {
             const TFormatIndex old = tail_.any ? tail_.format : kDefaultFormat;
             const TFormatIndex changed = Changed(old, change);
