@@ -35,7 +35,7 @@ enum TDragMode { dmManual, dmAutomatic };
 
 // Control styles. csSetCaption, csOpaque and csParentBackground have no
 // behaviour on this platform (nothing reads them); they exist because the
-// component set sets and clears them as its controls are specified to.
+// component set's controls set and clear them.
 enum TControlStyleFlag {
     csCaptureMouse,       // the mouse is captured between a press and its release
     csClickEvents,        // a press and release inside makes a click
