@@ -7,6 +7,7 @@
 #include "Resources.h"
 #include "Strings.h"
 #include "SysUtils.h"
+#include "ToolkitClasses.h"
 #include "uLumivarCommons.h"
 
 TForm1* Form1 = nullptr;
@@ -21,6 +22,10 @@ constexpr int kLevelCodeStart = 25;   // first character of the code
 constexpr int kLevelCodeLength = 5;
 constexpr int kLevelFieldLength = 7;  // code and one character on each side
 constexpr int kMessageStart = 31;     // first character of the message
+
+// The level code of line Index, read straight from the list's line store:
+// getLevel(Lines[Index]) without building the whole line.
+String LevelCode(const TStrings& lines, int index) { return lines.Mid(index, kLevelCodeStart, kLevelCodeLength); }
 
 constexpr std::string_view kLayout = R"(object Form1: TForm1
   Left = 0
@@ -321,7 +326,7 @@ TForm1::TLevelCounts TForm1::ColourAndCountLines() {
     const int n = lines.Count();
     for (int i = 0; i < n; ++i) {
         const int L = lines.Length(i);
-        const String level = lines.Mid(i, kLevelCodeStart, kLevelCodeLength);  // getLevel(line i)
+        const String level = LevelCode(lines, i);
         if (level == INFO_LEVEL) ++counts.Info;
         else if (level == WARN_LEVEL) ++counts.Warn;
         else if (level == ERROR_LEVEL) ++counts.Error;
@@ -358,7 +363,7 @@ void TForm1::filterFile(const String& level) {
             lines.Clear();
             const int n = log->Count();
             for (int i = 0; i < n; ++i) {
-                if (log->Mid(i, kLevelCodeStart, kLevelCodeLength) == level) lines.AddFrom(*log, i);
+                if (LevelCode(*log, i) == level) lines.AddFrom(*log, i);
                 KvProgressStatus1->SetPartsComplete(i + 1);
                 Update();
             }
@@ -385,14 +390,12 @@ TColor TForm1::getColorLevel(const String& level) const {
     return clBlack;
 }
 
-// Reads each line's level straight from the line store: Mid(i, 25, 5) is
-// getLevel(Lines[i]) without building the whole line.
 int TForm1::getLevelCount(const String& level) const {
     const TStrings& lines = *RichEdit1->Lines();
     const int n = lines.Count();
     int count = 0;
     for (int i = 0; i < n; ++i)
-        if (lines.Mid(i, kLevelCodeStart, kLevelCodeLength) == level) ++count;
+        if (LevelCode(lines, i) == level) ++count;
     return count;
 }
 
@@ -405,8 +408,5 @@ void RegisterViewerClasses() {
     RegisterKvButtonClasses();
     RegisterRichEditClasses();
     RegisterKvStatusClasses();
-    static bool done = false;
-    if (done) return;
-    done = true;
-    TClassBuilder<TForm1>(u"TForm1", u"TForm");
+    RegisterClassesOnce([] { TClassBuilder<TForm1>(u"TForm1", u"TForm"); });
 }

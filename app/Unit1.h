@@ -9,7 +9,6 @@
 #include "KvPanel.h"
 #include "KvStatus.h"
 #include "RichEdit.h"
-#include "StdCtrls.h"
 
 // Where the viewer looks for a log file when it starts.
 inline const String DEFAULT_LOG_FILE = u"c:\\Talvenor\\kel_7\\kel7.log";

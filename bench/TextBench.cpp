@@ -35,11 +35,14 @@ void Time(const char* step, F&& work) {
     timings[step].push_back(Seconds(start));
 }
 
+// The level code of a line, as the viewer reads it: columns 26 to 30.
+String LevelCode(const TStrings& lines, int index) { return lines.Mid(index, 25, 5); }
+
 int CountLevel(const TStrings& lines, const String& level) {
     int count = 0;
     const int n = lines.Count();
     for (int i = 0; i < n; ++i)
-        if (lines.Mid(i, 25, 5) == level) ++count;
+        if (LevelCode(lines, i) == level) ++count;
     return count;
 }
 
@@ -53,7 +56,7 @@ void Colour(TRichTextDocument& doc) {
         const int length = lines.Length(i);
         doc.SetSelStart(lineStart + 24);
         doc.SetSelLength(7);
-        const String level = lines.Mid(i, 25, 5);
+        const String level = LevelCode(lines, i);
         doc.SelAttributes().SetColor(level == u"INFO " ? clBlue : level == u"ERRO " ? clRed : level == u"AVISO" ? clOlive : clBlack);
         if (length - 30 > 0) {
             doc.SetSelStart(lineStart + 31);
@@ -86,7 +89,7 @@ void Filter(TRichTextDocument& doc, const String& file, int& matched) {
         lines.Clear();
         const int n = log.Count();
         for (int i = 0; i < n; ++i)
-            if (log.Mid(i, 25, 5) == u"ERRO ") lines.AddFrom(log, i);
+            if (LevelCode(log, i) == u"ERRO ") lines.AddFrom(log, i);
         lines.EndUpdate();
     });
     Time("filter colouring", [&] { Colour(doc); });

@@ -4,7 +4,7 @@
 
 #include "KvGrafx.h"
 #include "KvPanel.h"
-#include "ToolkitTypes.h"
+#include "ToolkitClasses.h"
 
 const TEnumType kToolStyleType{u"TKvToolStyle", {u"tsButton", u"tsDropDown"}};
 
@@ -874,10 +874,9 @@ void TKvToolButton::DefineProperties(TFiler* Filer) {
         {}, false);
 }
 
-void RegisterKvButtonClasses() {
-    static bool done = false;
-    if (done) return;
-    done = true;
+namespace {
+
+void RegisterToolButtons() {
     RegisterKvPanelClasses();
     RegisterImageListClasses();
     RegisterActionClasses();
@@ -920,4 +919,10 @@ void RegisterKvButtonClasses() {
                                      std::nullopt, visualStyleStored)
         .Integer(u"Width", &B::GetWidth, &B::SetWidth, 25, sizeStored)
         .Event(u"OnDropDown", &B::OnDropDown);
+}
+
+}  // namespace
+
+void RegisterKvButtonClasses() {
+    RegisterClassesOnce(RegisterToolButtons);
 }

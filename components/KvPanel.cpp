@@ -1,9 +1,8 @@
 #include "KvPanel.h"
 
-#include "Forms.h"
 #include "KvGrafx.h"
 #include "KvPanelClasses.h"
-#include "ToolkitTypes.h"
+#include "ToolkitClasses.h"
 
 // ===========================================================================
 // Bordered panel
@@ -487,10 +486,9 @@ void TKvCustomPanel::CMStyleChanged(TMessage& Message) {
 // Registration
 // ===========================================================================
 
-void RegisterKvPanelClasses() {
-    static bool done = false;
-    if (done) return;
-    done = true;
+namespace {
+
+void RegisterBorderedPanels() {
     RegisterToolkitClasses();
 
     TClassBuilder<TKvCustomPanel>(u"TKvCustomPanel", u"TCustomPanel")
@@ -543,7 +541,12 @@ void RegisterKvPanelClasses() {
         .Enumeration<TKvVisualStyle>(u"VisualStyle", kVisualStyleType, &TKvCustomPanel::VisualStyle,
                                      &TKvCustomPanel::SetVisualStyle, vsWinXP)
         .Boolean(u"WordWrap", &TKvCustomPanel::WordWrap, &TKvCustomPanel::SetWordWrap, true);
+}
 
+}  // namespace
+
+void RegisterKvPanelClasses() {
+    RegisterClassesOnce(RegisterBorderedPanels);
     RegisterKvStatusBarClasses();
     RegisterKvToolbarClasses();
 }

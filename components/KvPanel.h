@@ -24,7 +24,9 @@ extern const TEnumType kGridStyleType;
 
 class TKvCustomPanel;
 
-// The dock manager of a panel that is a dock site and uses one.
+// The dock manager of a panel that is a dock site and uses one. It has no
+// behaviour on this platform, where nothing docks: a panel makes one because
+// the component set does, and ShowDockClientCaptions is stored for it only.
 class TKvPanelDockManager : public TObject {
 public:
     LV_CLASS_NAME(TKvPanelDockManager)
@@ -410,7 +412,8 @@ private:
 };
 
 // The settings store that a toolbar's layout is saved into and restored
-// from; the toolbar refers to it without owning it.
+// from; the toolbar refers to it without owning it. On this platform it
+// stores nothing: it exists so that layouts can name one.
 class TKvRegIniFile : public TComponent {
 public:
     LV_CLASS_NAME(TKvRegIniFile)

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "KvPanel.h"
-#include "ToolkitTypes.h"
+#include "ToolkitClasses.h"
 
 // ===========================================================================
 // Status panes
@@ -78,7 +78,9 @@ void TKvCustomStatusPane::SetCaptionOffset(int Value) {
 }
 
 void TKvCustomStatusPane::SetAutoSize(bool Value) {
-    if (ChangeValue(FAutoSize, Value)) AdjustBounds();
+    if (Value == AutoSize()) return;
+    TGraphicControl::SetAutoSize(Value);
+    AdjustBounds();
 }
 
 void TKvCustomStatusPane::SetDefaultWidth(int Value) {
@@ -173,7 +175,7 @@ int TKvCustomStatusPane::GetMinWidth() {
 }
 
 void TKvCustomStatusPane::AdjustBounds() {
-    if (IsLoading() || IsReading() || !FAutoSize) return;
+    if (IsLoading() || IsReading() || !AutoSize()) return;
     SetWidth(GetMinWidth());
 }
 
@@ -471,12 +473,7 @@ void RegisterPaneProperties() {
         .Boolean(u"Transparent", &P::Transparent, &P::SetTransparent, true);
 }
 
-}  // namespace
-
-void RegisterKvStatusClasses() {
-    static bool done = false;
-    if (done) return;
-    done = true;
+void RegisterStatusPanes() {
     RegisterKvPanelClasses();
     RegisterPaneProperties();
 
@@ -511,4 +508,10 @@ void RegisterKvStatusClasses() {
         .Integer(u"TotalParts", &G::TotalParts, &G::SetTotalParts)
         .Boolean(u"ShowHint", &G::ShowHint, &G::SetShowHint, true)
         .Str(u"Hint", &G::Hint, &G::SetHint, std::nullopt, [](G&) { return false; });
+}
+
+}  // namespace
+
+void RegisterKvStatusClasses() {
+    RegisterClassesOnce(RegisterStatusPanes);
 }

@@ -25,8 +25,8 @@ public:
     virtual void SetAlignment(TAlignment Value);
     bool AutoHint() const { return FAutoHint; }
     void SetAutoHint(bool Value) { FAutoHint = Value; }
-    bool AutoSize() const { return FAutoSize; }
-    virtual void SetAutoSize(bool Value);
+    // AutoSize (the control's own flag): the pane takes its caption's width.
+    void SetAutoSize(bool Value) override;
     int DefaultWidth() const { return FDefaultWidth; }
     virtual void SetDefaultWidth(int Value);
     TColor BlinkColor() const { return FBlinkColor; }
@@ -97,7 +97,6 @@ private:
     int HitTestAt(int X, int Y);
 
     TAlignment FAlignment = taLeftJustify;
-    bool FAutoSize = false;
     bool FAutoHint = false;
     int FDefaultWidth = 40;
     TColor FBlinkColor = clHighlight;

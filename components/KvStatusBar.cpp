@@ -1,9 +1,8 @@
 #include "KvPanel.h"
 
 #include "Forms.h"
-#include "KvGrafx.h"
 #include "KvPanelClasses.h"
-#include "ToolkitTypes.h"
+#include "ToolkitClasses.h"
 
 // ===========================================================================
 // Status bar
@@ -84,14 +83,9 @@ void TKvStatusBar::SetSimpleFrameStyle(TFrameStyleEx Value) {
 void TKvStatusBar::SetSimpleStatus(bool Value) {
     if (Value == FSimpleStatus) return;
     FSimpleStatus = Value;
-    DisableAlign();
-    try {
-        for (int i = 0; i < ControlCount(); ++i) Controls(i)->SetVisible(!Value);
-    } catch (...) {
-        EnableAlign();
-        throw;
-    }
-    EnableAlign();
+    TAlignBracket bracket(*this);
+    for (int i = 0; i < ControlCount(); ++i) Controls(i)->SetVisible(!Value);
+    bracket.End();
     Invalidate();
 }
 
@@ -263,28 +257,25 @@ void TKvStatusBar::Resize() {
 }
 
 void TKvStatusBar::RescalePanes() {
-    DisableAlign();
-    try {
-        const int count = ControlCount();
-        for (int i = 0; i < count; ++i) {
-            TControl* child = Controls(i);
-            const float ratio = FLastWidth > 0 ? static_cast<float>(child->Width()) / static_cast<float>(FLastWidth)
-                                               : 1.0f / static_cast<float>(count);
-            const int grow = RoundEven(static_cast<double>(FDelta) * ratio);
-            child->SetWidth(child->Width() + grow);
-        }
-    } catch (...) {
-        EnableAlign();
-        throw;
+    TAlignBracket bracket(*this);
+    const int count = ControlCount();
+    for (int i = 0; i < count; ++i) {
+        TControl* child = Controls(i);
+        const float ratio = FLastWidth > 0 ? static_cast<float>(child->Width()) / static_cast<float>(FLastWidth)
+                                           : 1.0f / static_cast<float>(count);
+        const int grow = RoundEven(static_cast<double>(FDelta) * ratio);
+        child->SetWidth(child->Width() + grow);
     }
-    EnableAlign();
+    bracket.End();
 }
 
 // ===========================================================================
 // Registration
 // ===========================================================================
 
-void RegisterKvStatusBarClasses() {
+namespace {
+
+void RegisterStatusBars() {
     TClassBuilder<TKvStatusBar>(u"TKvStatusBar", u"TKvCustomPanel")
         .Enumeration<TAlign>(u"Align", kAlignType, &TKvStatusBar::Align, &TKvStatusBar::SetAlign, alBottom)
         .Enumeration<TFrameStyleEx>(u"BorderOuter", kFrameStyleExType, &TKvStatusBar::BorderOuter,
@@ -296,4 +287,10 @@ void RegisterKvStatusBarClasses() {
         .Enumeration<TFrameStyleEx>(u"SimpleFrameStyle", kFrameStyleType, &TKvStatusBar::SimpleFrameStyle,
                                     &TKvStatusBar::SetSimpleFrameStyle, fsFlat)
         .Boolean(u"SimpleStatus", &TKvStatusBar::SimpleStatus, &TKvStatusBar::SetSimpleStatus, false);
+}
+
+}  // namespace
+
+void RegisterKvStatusBarClasses() {
+    RegisterClassesOnce(RegisterStatusBars);
 }

@@ -3,7 +3,7 @@
 #include "Forms.h"
 #include "KvGrafx.h"
 #include "KvPanelClasses.h"
-#include "ToolkitTypes.h"
+#include "ToolkitClasses.h"
 
 // ===========================================================================
 // Toolbar
@@ -707,9 +707,7 @@ TPropInfo BackgroundProperty() {
     return p;
 }
 
-}  // namespace
-
-void RegisterKvToolbarClasses() {
+void RegisterToolbars() {
     RegisterImageListClasses();
 
     TClassBuilder<TKvSpacer>(u"TKvSpacer", u"TGraphicControl")
@@ -768,4 +766,10 @@ void RegisterKvToolbarClasses() {
                                             &TKvToolbar::SetTextOptions, ttoNoTextLabels)
         .Boolean(u"WrapControls", &TKvToolbar::WrapControls, &TKvToolbar::SetWrapControls, true)
         .Event(u"OnVisibleChanged", &TKvToolbar::OnVisibleChanged);
+}
+
+}  // namespace
+
+void RegisterKvToolbarClasses() {
+    RegisterClassesOnce(RegisterToolbars);
 }

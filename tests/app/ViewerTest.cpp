@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "AllocationLimit.h"
+#include "Clipbrd.h"
 #include "Dialogs.h"
 #include "FifoWriter.h"
 #include "Forms.h"

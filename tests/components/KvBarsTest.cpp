@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "KvCommon.h"
-#include "KvGrafx.h"
 #include "PixelPicture.h"
 
 namespace {

@@ -1,0 +1,2 @@
+// Fixture of the include-cycle check: a file that only reaches the cycle.
+#include "A.h"
