@@ -4,6 +4,8 @@
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPointer>
+#include <QPointingDevice>
 #include <QPainter>
 #include <QToolTip>
 #include <QWheelEvent>
@@ -43,6 +45,12 @@ std::intptr_t MouseKeys(Qt::MouseButtons buttons, Qt::KeyboardModifiers mods) {
     if (mods & Qt::ShiftModifier) k |= MK_SHIFT;
     if (mods & Qt::ControlModifier) k |= MK_CONTROL;
     if (mods & Qt::AltModifier) k |= MK_ALT;
+    return k;
+}
+
+std::intptr_t MouseKeys(const QMouseEvent* event) {
+    std::intptr_t k = MouseKeys(event->buttons(), event->modifiers());
+    if (event->pointerType() == QPointingDevice::PointerType::Pen) k |= MK_PEN;
     return k;
 }
 
@@ -131,7 +139,7 @@ void TControlWidget::mousePressEvent(QMouseEvent* event) {
     const TPoint p = ToPoint(event->position());
     GuardEvent([&] {
         TrackPointer(control_, p);
-        SendMouse(control_, DownMessage(event->button()), p, MouseKeys(event->buttons(), event->modifiers()));
+        SendMouse(control_, DownMessage(event->button()), p, MouseKeys(event));
     });
 }
 
@@ -139,7 +147,7 @@ void TControlWidget::mouseReleaseEvent(QMouseEvent* event) {
     if (!control_) return;
     const TPoint p = ToPoint(event->position());
     GuardEvent([&] {
-        SendMouse(control_, UpMessage(event->button()), p, MouseKeys(event->buttons(), event->modifiers()));
+        SendMouse(control_, UpMessage(event->button()), p, MouseKeys(event));
         if (control_) TrackPointer(control_, p);
     });
 }
@@ -148,7 +156,7 @@ void TControlWidget::mouseDoubleClickEvent(QMouseEvent* event) {
     if (!control_) return;
     const TPoint p = ToPoint(event->position());
     GuardEvent([&] {
-        SendMouse(control_, DoubleMessage(event->button()), p, MouseKeys(event->buttons(), event->modifiers()));
+        SendMouse(control_, DoubleMessage(event->button()), p, MouseKeys(event));
     });
 }
 
@@ -157,7 +165,7 @@ void TControlWidget::mouseMoveEvent(QMouseEvent* event) {
     const TPoint p = ToPoint(event->position());
     GuardEvent([&] {
         TrackPointer(control_, p);
-        SendMouse(control_, WM_MOUSEMOVE, p, MouseKeys(event->buttons(), event->modifiers()));
+        SendMouse(control_, WM_MOUSEMOVE, p, MouseKeys(event));
     });
 }
 
@@ -312,13 +320,25 @@ Qt::MouseButtons HeldButtons(TShiftState s) {
     return b;
 }
 
+// The device of simulated presses with ssPen: a stylus, which the
+// application frees when it ends.
+const QPointingDevice* SimulatedPen() {
+    static QPointer<QPointingDevice> pen;
+    if (!pen)
+        pen = new QPointingDevice(QStringLiteral("simulated pen"), 1, QInputDevice::DeviceType::Stylus,
+                                  QPointingDevice::PointerType::Pen, QInputDevice::Capability::Position, 1, 3,
+                                  QString(), QPointingDeviceUniqueId(), qApp);
+    return pen;
+}
+
 void SendMouseEvent(TWinControl* window, QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons held, int x, int y,
-                    Qt::KeyboardModifiers mods) {
+                    Qt::KeyboardModifiers mods, bool pen = false) {
     if (!window || !window->Widget()) return;
     QPoint p(x, y);
     const QPoint global = window->Widget()->mapToGlobal(p);
     QWidget* target = InputTarget(window, p);
-    QMouseEvent event(type, QPointF(p), QPointF(global), button, held, mods);
+    const QPointingDevice* device = pen ? SimulatedPen() : QPointingDevice::primaryPointingDevice();
+    QMouseEvent event(type, QPointF(p), QPointF(global), button, held, mods, device);
     QApplication::sendEvent(target, &event);
 }
 
@@ -330,11 +350,13 @@ void SimulateMouseMove(TWinControl* Window, int X, int Y, TShiftState Shift) {
 
 void SimulateMouseDown(TWinControl* Window, TMouseButton Button, int X, int Y, TShiftState Shift) {
     const Qt::MouseButton b = QtButton(Button);
-    SendMouseEvent(Window, QEvent::MouseButtonPress, b, HeldButtons(Shift) | b, X, Y, QtModifiers(Shift));
+    SendMouseEvent(Window, QEvent::MouseButtonPress, b, HeldButtons(Shift) | b, X, Y, QtModifiers(Shift),
+                   Shift.Contains(ssPen));
 }
 
 void SimulateMouseUp(TWinControl* Window, TMouseButton Button, int X, int Y, TShiftState Shift) {
-    SendMouseEvent(Window, QEvent::MouseButtonRelease, QtButton(Button), HeldButtons(Shift), X, Y, QtModifiers(Shift));
+    SendMouseEvent(Window, QEvent::MouseButtonRelease, QtButton(Button), HeldButtons(Shift), X, Y, QtModifiers(Shift),
+                   Shift.Contains(ssPen));
 }
 
 void SimulateDoubleClick(TWinControl* Window, TMouseButton Button, int X, int Y) {
