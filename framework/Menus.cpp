@@ -89,6 +89,18 @@ TPopupMenu::TPopupMenu(TComponent* AOwner) : TComponent(AOwner), items_(new TMen
 
 TPopupMenu::~TPopupMenu() = default;
 
+void TPopupMenu::SetPopupComponent(TComponent* Value) {
+    if (Value == popupComponent_) return;
+    if (popupComponent_) popupComponent_->RemoveFreeNotification(this);
+    popupComponent_ = Value;
+    if (Value) Value->FreeNotification(this);
+}
+
+void TPopupMenu::Notification(TComponent* AComponent, TOperation Operation) {
+    TComponent::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == popupComponent_) popupComponent_ = nullptr;
+}
+
 TRect PlacePopupMenu(TPoint P, TPopupAlignment Alignment, int Width, int Height, const TRect& WorkArea) {
     int left = Alignment == paLeft ? P.X : Alignment == paRight ? P.X - Width : P.X - Width / 2;
     if (Alignment == paLeft && left + Width > WorkArea.Right) left = P.X - Width;

@@ -81,9 +81,9 @@ public:
     // edge there (paLeft), its right edge (paRight) or its middle (paCenter).
     TPopupAlignment Alignment() const { return alignment_; }
     void SetAlignment(TPopupAlignment Value) { alignment_ = Value; }
-    // The component that popped the menu up last.
+    // The component that popped the menu up last; nil once it is freed.
     TComponent* PopupComponent() const { return popupComponent_; }
-    void SetPopupComponent(TComponent* Value) { popupComponent_ = Value; }
+    void SetPopupComponent(TComponent* Value);
 
     // Fires OnPopup, shows the menu at the screen point (X, Y) by its
     // alignment, kept on the monitor nearest the point as the platform keeps
@@ -99,6 +99,8 @@ public:
     // runs). A menu that the automation leaves open is closed when it
     // returns, so no run ever waits on a menu.
     static void SetAutomation(std::function<void(TPopupMenuDriver&)> automation);
+
+    void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
     TOwned<TMenuItem> items_;
