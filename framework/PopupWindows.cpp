@@ -184,7 +184,7 @@ protected:
         switch (event->type()) {
             case QEvent::MouseButtonPress:
             case QEvent::MouseButtonDblClick:
-                if (widget && !OnPopups(widget)) {
+                if (widget && IsOutside(widget, static_cast<QMouseEvent*>(event))) {
                     panel_.CloseFor(pcrPressOutside);
                     return true;
                 }
@@ -207,6 +207,15 @@ protected:
     }
 
 private:
+    // A press outside the panel and off any pop-up opened from it. While
+    // the panel holds the mouse, the platform hands it presses anywhere on
+    // the screen: where the press is tells, not which window gets it.
+    bool IsOutside(QWidget* widget, const QMouseEvent* press) const {
+        QWidget* window = widget->window();
+        if (window != panel_.Widget() && window->windowType() == Qt::Popup) return false;
+        return !panel_.Widget()->geometry().contains(press->globalPosition().toPoint());
+    }
+
     // On the panel, or on a pop-up opened from it (a menu of one of its buttons).
     bool OnPopups(QWidget* widget) const {
         if (!widget) return false;

@@ -128,8 +128,12 @@ TEST(KvDropDown, APressWithShiftCtrlOrAltOnTheArrowIsAFacePress) {
         EXPECT_EQ(f.clicks, 1) << key;
         EXPECT_TRUE(f.dropped.empty()) << key;
     }
+    // A pen's press is a plain one.
     TDropDownFixture pen(true);
+    TShiftState seen;
+    pen.button->OnMouseDown = [&](TObject*, TMouseButton, TShiftState shift, int, int) { seen = shift; };
     pen.ClickAt(kArrow, {ssPen});
+    EXPECT_EQ(seen, (TShiftState{ssLeft, ssPen}));
     EXPECT_EQ(pen.dropped.size(), 1u);
 }
 

@@ -57,6 +57,9 @@ public:
         AddButton(u"Select All", kSelectAll);
         AddButton(u"Copy", kCopy);
         AddButton(u"Execute", kExecute);
+        // The toolbar decides on its chevron from the places of its last
+        // layout: a second layout shows it.
+        toolbar->Realign();
         Say(u"Try an arrow or the chevron");
     }
 
@@ -128,7 +131,6 @@ int WriteScreenshots(const std::string& dir, int argc, char** argv) {
         TOwned<TDemoForm> form(new TDemoForm(nullptr));
         form->Show();
         ProcessPendingEvents();
-        form->toolbar->Realign();  // the overflow test reads the last layout's places
 
         // The chevron's popup, with the pointer over the first copy.
         TKvPopupPanel::SetAutomation([&](TKvPopupPanel& panel) {
