@@ -246,6 +246,9 @@ TEST(KvDropDown, OffEveryMonitorTheMenuKeepsToTheRightEdgeOfTheNearestWorkArea) 
     // width, 30, is no edge at all).
     const TRect nearest = Rect(p.X + 10, p.Y - 1000, p.X + 40, p.Y);
     TPosedMonitors layout({{Rect(-3000, 0, -2000, 1000), Rect(-3000, 0, -2000, 1000)}, {nearest, nearest}});
+    ASSERT_EQ(GetMonitorContainingPoint(p), nullptr);
+    EXPECT_EQ(GetMonitorContainingPoint({p.X + 10, p.Y - 1}), Screen->Monitors(1));
+    EXPECT_EQ(GetActiveWorkAreaWidth(f.toolbar), 30);
     f.button->DoDropDown();
     ASSERT_EQ(f.dropped.size(), 1u);
     EXPECT_EQ(f.dropped[0].point, Point(p.X + 40, p.Y));
