@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
+#include "Forms.h"
 #include "KvGrafx.h"
 #include "KvPanel.h"
+#include "TickCount.h"
 #include "ToolkitClasses.h"
 
 const TEnumType kToolStyleType{u"TKvToolStyle", {u"tsButton", u"tsDropDown"}};
@@ -469,22 +471,54 @@ bool TKvToolButton::Inside(int X, int Y) const { return X >= 0 && X < ClientWidt
 void TKvToolButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
     TGraphicControl::MouseDown(Button, Shift, X, Y);
     if (FToolStyle == tsDropDown) {
-        // The press that follows the close of a drop-down menu over the
-        // button is swallowed.
-        if (!FTreatAsNormal) {
-            FTreatAsNormal = true;
-            return;
-        }
-        if (Button != mbLeft || !Enabled()) return;
-        if (!FDown) {
-            FState = tbsDown;
-            Invalidate();
-        }
-        FDragging = true;
+        if (IsDropDownPress(Shift, X)) DropDownPress(Button, Shift, X, Y);
+        else FacePress(Button);
         return;
     }
     if (Button != mbLeft || !Enabled()) return;
     if (!FDown || FState == tbsExclusive) {
+        FState = tbsDown;
+        Invalidate();
+    }
+    FDragging = true;
+}
+
+bool TKvToolButton::InArrowPart(int X) const {
+    return UseRightToLeftAlignment() ? X <= ArrowRegionWidth : X >= GetWidth() - ArrowRegionWidth;
+}
+
+bool TKvToolButton::IsDropDownPress(TShiftState Shift, int X) const {
+    // A press with Shift, Ctrl or Alt held is a face press.
+    const bool plainLeft = Shift == TShiftState{ssLeft} || Shift == TShiftState{ssLeft, ssPen};
+    return FDropDownMenu && plainLeft && (InArrowPart(X) || !IsSplit());
+}
+
+void TKvToolButton::DropDownPress(TMouseButton Button, TShiftState Shift, int X, int Y) {
+    // Elapsed time in unsigned arithmetic holds across the wrap of the count.
+    if (FDropTime != 0 && GetTickCount() - FDropTime < MinDelay) {
+        // The press that just closed the menu: it stays closed.
+        FTreatAsNormal = true;
+        FDropTime = 0;
+        ReleaseCapture();
+    } else {
+        FState = tbsDropDown;
+        Repaint();
+        DoDropDown();
+        FTreatAsNormal = false;
+        FDropTime = GetTickCount();
+    }
+    // The press ends here, released at once; no click follows.
+    MouseUp(Button, Shift, X, Y);
+}
+
+void TKvToolButton::FacePress(TMouseButton Button) {
+    // The first face press after the menu closed over the button is swallowed.
+    if (!FTreatAsNormal) {
+        FTreatAsNormal = true;
+        return;
+    }
+    if (Button != mbLeft || !Enabled()) return;
+    if (!FDown) {
         FState = tbsDown;
         Invalidate();
     }
@@ -507,27 +541,39 @@ void TKvToolButton::MouseMove(TShiftState Shift, int X, int Y) {
 
 void TKvToolButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
     TGraphicControl::MouseUp(Button, Shift, X, Y);
-    if (!FDragging) return;
-    FDragging = false;
-    bool doClick = Inside(X, Y);
-    if (FGroupIndex == 0) {
-        FState = tbsUp;
-        FMouseOverButton = false;
-        if (doClick) Repaint();
-    } else if (doClick) {
-        const bool wasDown = FDown;
-        SetDown(!FDown);
-        if (FDown) FState = tbsExclusive;
-        // A latched member that may not come up stays down and does not click.
-        if (FDown == wasDown) doClick = false;
-        if (FDown) Repaint();
-    } else {
-        if (FDown) FState = tbsExclusive;
-        Repaint();
+    if (FDragging) {
+        FDragging = false;
+        bool doClick = Inside(X, Y);
+        if (FGroupIndex == 0) {
+            FState = tbsUp;
+            FMouseOverButton = false;
+            if (doClick) Repaint();
+        } else if (doClick) {
+            const bool wasDown = FDown;
+            SetDown(!FDown);
+            if (FDown) FState = tbsExclusive;
+            // A latched member that may not come up stays down and does not click.
+            if (FDown == wasDown) doClick = false;
+            if (FDown) Repaint();
+        } else {
+            if (FDown) FState = tbsExclusive;
+            Repaint();
+        }
+        if (doClick) Click();
+        UpdateTracking();
     }
-    if (doClick) Click();
+    if (FToolStyle == tsDropDown) DropDownReleaseTail();
+}
+
+void TKvToolButton::DropDownReleaseTail() {
+    const TPoint p = CursorPosition();
+    if (!Inside(p.X, p.Y)) FTreatAsNormal = true;
+    FState = tbsUp;
+    Repaint();
     UpdateTracking();
 }
+
+TPoint TKvToolButton::CursorPosition() const { return ScreenToClient(CursorPos()); }
 
 void TKvToolButton::Click() {
     if (FToolStyle == tsDropDown && !FTreatAsNormal) return;
@@ -588,17 +634,46 @@ void TKvToolButton::DropDown() {
     if (OnDropDown) OnDropDown(FDropDownMenu);
 }
 
-// The menu's placement and its modal popup come with the drop-down
-// behaviour; here the button is marked as dropping down while OnDropDown
-// runs.
 void TKvToolButton::DoDropDown() {
     if (!FDropDownMenu) return;
+    // While the menu is up the button stays hot, whichever way this ends.
     FInDoDropDown = true;
     struct Reset {
         bool& flag;
         ~Reset() { flag = false; }
     } reset{FInDoDropDown};
     DropDown();
+    // OnDropDown may have freed the menu.
+    if (!FDropDownMenu) return;
+    const TPoint p = DropDownPoint(GetMenuWidth(this, FDropDownMenu));
+    FDropDownMenu->SetPopupComponent(this);
+    FDropDownMenu->Popup(p.X, p.Y);
+}
+
+TPoint TKvToolButton::DropDownPoint(int MenuWidth) const {
+    const bool rtl = UseRightToLeftAlignment();
+    const TPopupAlignment alignment = FDropDownMenu->Alignment();
+    int x = GetWidth() / 2;
+    if (alignment == paLeft) x = rtl ? GetWidth() : 0;
+    else if (alignment == paRight) x = rtl ? 0 : GetWidth();
+    TPoint p = ClientToScreen({x, GetHeight()});
+    // Below a monitor's bottom edge (or off every monitor) the work area of
+    // the monitor nearest the button's window holds the menu.
+    const TMonitor* monitor = GetMonitorContainingPoint(p);
+    const TRect workArea = monitor ? GetMonitorWorkArea(monitor)
+                                   : GetActiveWorkArea(Parent() ? static_cast<const TControl*>(Parent()) : this);
+    if (alignment == paLeft && workArea.Right < p.X + MenuWidth) p.X = workArea.Right;
+    else if (alignment == paRight && workArea.Left > p.X - MenuWidth) p.X = workArea.Left;
+    return p;
+}
+
+int GetMenuWidth(TControl* Control, TPopupMenu* DropDownMenu) {
+    TControlCanvas canvas(Control);
+    canvas.Font().Assign(Screen->MenuFont());
+    int widest = 0;
+    const TMenuItem* items = DropDownMenu->Items();
+    for (int i = 0; i < items->Count(); ++i) widest = std::max(widest, canvas.TextWidth(items->Items(i)->Caption()));
+    return widest + 56;
 }
 
 void TKvToolButton::WndProc(TMessage& Message) {

@@ -22,6 +22,15 @@ extern const TEnumType kToolStyleType;
 // Width of the arrow part of a drop-down button, at its right edge (at its
 // left edge under right-to-left alignment).
 constexpr int ArrowRegionWidth = 14;
+// Milliseconds after a drop-down menu closed in which a press on the arrow
+// part does not open it again: the press that closed the menu by landing on
+// the button must not reopen it.
+constexpr std::uint32_t MinDelay = 100;
+
+// The width a drop-down menu needs, as the button reckons it for keeping
+// the menu on the screen: the widest caption of its top-level items in the
+// screen's menu font, measured on Control, plus 56.
+int GetMenuWidth(TControl* Control, TPopupMenu* DropDownMenu);
 
 class TKvToolButton;
 
@@ -145,11 +154,23 @@ public:
     bool IsCheckedStored() const;
     bool IsImageIndexStored() const;
 
+    // A drop-down button clicks only while it may (TreatAsNormal).
     void Click() override;
     // Fires OnDropDown with the drop-down menu as sender.
     virtual void DropDown();
-    // Drops the menu down; nothing without a DropDownMenu.
+    // Drops the menu down below the button, kept on the monitor's work
+    // area, and returns when it has closed; nothing without a DropDownMenu.
     virtual void DoDropDown();
+    // A drop-down button may click: false from the close of its menu with
+    // the cursor still on it until the next face press or a release with
+    // the cursor outside.
+    bool TreatAsNormal() const { return FTreatAsNormal; }
+    // Tick count at which the menu last closed; 0 when none is pending.
+    std::uint32_t DropTime() const { return FDropTime; }
+    // True while DoDropDown runs.
+    bool InDoDropDown() const { return FInDoDropDown; }
+    // The pointer's position in the button's client coordinates.
+    TPoint CursorPosition() const;
 
     void SetParent(TWinControl* AParent) override;
     void DefineProperties(TFiler* Filer) override;
@@ -183,6 +204,16 @@ private:
     void ImagesChange(TObject* Sender);
     void DisabledImagesChange(TObject* Sender);
     bool Inside(int X, int Y) const;
+    bool InArrowPart(int X) const;
+    // A plain left press where the menu drops down: the arrow part, or
+    // anywhere on a whole button.
+    bool IsDropDownPress(TShiftState Shift, int X) const;
+    void DropDownPress(TMouseButton Button, TShiftState Shift, int X, int Y);
+    void FacePress(TMouseButton Button);
+    // What every release of a drop-down button ends with.
+    void DropDownReleaseTail();
+    // The screen point the menu is asked to pop up at.
+    TPoint DropDownPoint(int MenuWidth) const;
     bool FaceActive() const;
     bool ThemedLook() const;
     void GetColorTriple(TColor& FrameColor, TColor& StartColor, TColor& StopColor) const;

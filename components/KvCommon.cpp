@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "Forms.h"
 #include "KvGrafx.h"
 #include "Platform.h"
 #include "Settings.h"
@@ -872,3 +873,20 @@ void FreeBlinkingControlsListIfEmpty() {
         BlinkingControls = nullptr;
     }
 }
+
+// ---------------------------------------------------------------------------
+// Monitors
+
+TMonitor* GetMonitorContainingPoint(const TPoint& P) {
+    for (int i = 0; i < Screen->MonitorCount(); ++i)
+        if (Screen->Monitors(i)->BoundsRect().Contains(P)) return Screen->Monitors(i);
+    return nullptr;
+}
+
+TRect GetMonitorWorkArea(const TMonitor* Monitor) { return Monitor ? Monitor->WorkareaRect() : TRect{}; }
+
+TRect GetActiveWorkArea(const TControl* Control) {
+    return Screen->MonitorFromWindow(Control, mdNearest)->WorkareaRect();
+}
+
+int GetActiveWorkAreaWidth(const TControl* Control) { return GetActiveWorkArea(Control).Width(); }

@@ -10,6 +10,7 @@
 #include "Controls.h"
 #include "ExtCtrls.h"
 #include "Graphics.h"
+#include "Monitors.h"
 #include "Streaming.h"
 #include "Themes.h"
 
@@ -198,6 +199,17 @@ void DrawGradientPercentBar(TCanvas& Canvas, TRect Bounds, TOrientation Orientat
                             bool Transparent, bool ShowParts, int PartsComplete, int TotalParts);
 void DrawLEDBar(TCanvas& Canvas, TRect Bounds, TOrientation Orientation, TColor BarColor, TColor BackColor,
                 int NumSegments, int Percent, bool ThemeAware, bool Transparent);
+
+// ---------------------------------------------------------------------------
+// Monitors and their work areas, in screen coordinates.
+
+// The first monitor of the screen's list whose bounds hold P (left and top
+// inclusive, right and bottom exclusive), or nil.
+TMonitor* GetMonitorContainingPoint(const TPoint& P);
+TRect GetMonitorWorkArea(const TMonitor* Monitor);
+// The work area of the monitor nearest the control's window, and its width.
+TRect GetActiveWorkArea(const TControl* Control);
+int GetActiveWorkAreaWidth(const TControl* Control);
 
 // ---------------------------------------------------------------------------
 // Names of the shared enumerations as stored layouts write them.

@@ -1,7 +1,8 @@
 // Panels of the Kv component set: the bordered panel that frames its edge
 // and lays its children out inside the frames, the window's status bar
 // built on it, and the toolbar that lays out an ordered list of controls in
-// rows, with the spacers that put gaps between them.
+// rows, with the spacers that put gaps between them and the overflow button
+// that drops down the tool buttons that do not fit.
 #pragma once
 
 #include <memory>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "ImgList.h"
+#include "KvButton.h"
 #include "KvCommon.h"
 
 // Registers the unit's classes and their published properties for stored
@@ -577,4 +579,92 @@ private:
     int FMargin = 0;
     int FTopMargin = 0;
     int FCalculatedRowHeight = 0;
+};
+
+// ===========================================================================
+// Toolbar overflow (KvToolbarPopup.cpp)
+// ===========================================================================
+
+class TKvToolbarPopupButton;
+
+// The copy of a tool button (its mapped button) that the overflow popup
+// shows. It looks and behaves like the mapped button, but a click on it
+// only records the mapped button as the overflow button's choice and clicks
+// the temporary toolbar, which closes the popup; the overflow button then
+// clicks the mapped button.
+class TKvPopupToolButton : public TKvToolButton {
+public:
+    LV_CLASS_NAME(TKvPopupToolButton)
+    // AOwner must be a toolbar (the popup's temporary one), or nil;
+    // anything else raises EInvalidCast.
+    explicit TKvPopupToolButton(TComponent* AOwner);
+
+    TKvToolbar* Toolbar() const { return FToolbar; }
+    TKvToolButton* MappedButton() const { return FMappedButton; }
+    TKvToolbarPopupButton* ToolbarPopupButton() const { return FToolbarPopupButton; }
+    void SetToolbarPopupButton(TKvToolbarPopupButton* Value) { FToolbarPopupButton = Value; }
+
+    // From a tool button: becomes its copy, taking its settings through
+    // this button's own writers, with their side effects, in a fixed order.
+    // Any other source is the framework's Assign.
+    void Assign(TPersistent* Source) override;
+    // Records the mapped button with the overflow button and clicks the
+    // temporary toolbar; the copy's own OnClick or action never runs.
+    void Click() override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    TKvToolbar* FToolbar = nullptr;
+    TKvToolButton* FMappedButton = nullptr;
+    TKvToolbarPopupButton* FToolbarPopupButton = nullptr;
+};
+
+// The chevron at the right end of a toolbar that does not wrap its
+// controls, shown by the toolbar while its last control runs past the right
+// margin. Pressing and releasing it drops down a popup panel with a
+// temporary toolbar of copies of the tool buttons that do not fit; clicking
+// a copy closes the popup and then clicks the real button.
+class TKvToolbarPopupButton : public TCustomControl {
+public:
+    LV_CLASS_NAME(TKvToolbarPopupButton)
+    // AOwner is the toolbar the button serves.
+    explicit TKvToolbarPopupButton(TComponent* AOwner);
+    ~TKvToolbarPopupButton() override;
+
+    // The one-pixel frame of the classic and gradient looks.
+    TColor FrameColor() const { return FFrameColor; }
+    virtual void SetFrameColor(TColor Value);
+    TKvToolbar* Toolbar() const { return FToolbar; }
+    // The real button picked in the popup; nil before each popup.
+    TKvToolButton* SelectedButton() const { return FSelectedButton; }
+    void SetSelectedButton(TKvToolButton* Value);
+    // A mouse button went down on the chevron and is not up yet.
+    bool Pressed() const { return FPressed; }
+    // Drawn pressed: pressed with the pointer inside.
+    bool Down() const { return FDown; }
+
+    // Drops down the popup with copies of the tool buttons past the
+    // toolbar's right margin and, once it has closed, clicks the real
+    // button picked there. Nothing without a containing form.
+    void DisplayButtons();
+
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+    void WndProc(TMessage& Message) override;
+
+protected:
+    virtual void DrawBackground(const TRect& Bounds, bool Down);
+    virtual void DrawChevron(const TRect& Bounds);
+    void Paint() override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+
+private:
+    bool ThemedToolbar() const;
+
+    TColor FFrameColor = clBtnShadow;
+    TKvToolbar* FToolbar = nullptr;
+    TKvToolButton* FSelectedButton = nullptr;
+    bool FPressed = false;
+    bool FDown = false;
 };

@@ -597,10 +597,6 @@ void TKvToolbar::SetShowToolbarPopupButton(bool Value) {
     Invalidate();
 }
 
-// The overflow button comes with its own class; until then a toolbar shows
-// none (a toolbar that wraps its controls never asks for one).
-void TKvToolbar::CreateToolbarPopupButton() {}
-
 void TKvToolbar::AlignToolbarPopupButton() {
     if (IsLoading() || IsReading() || !FShowToolbarPopupButton || FWrapControls || FOrientation == orVertical) return;
     if (!FToolbarPopupButton) return;

@@ -55,6 +55,7 @@ constexpr unsigned MK_SHIFT = 0x0004;
 constexpr unsigned MK_CONTROL = 0x0008;
 constexpr unsigned MK_MBUTTON = 0x0010;
 constexpr unsigned MK_ALT = 0x0020;  // ours: the windowing layer reports Alt too
+constexpr unsigned MK_PEN = 0x0100;  // ours: the event came from a pen
 
 // System commands: interactive sizing from an edge or a corner (SC_SIZE
 // plus the WMSZ_ code of the edge).
@@ -69,6 +70,7 @@ constexpr unsigned WMSZ_BOTTOMLEFT = 7;
 constexpr unsigned WMSZ_BOTTOMRIGHT = 8;
 
 // Hit-test answers.
+constexpr int HTNOWHERE = 0;
 constexpr int HTCLIENT = 1;
 constexpr int HTBOTTOMRIGHT = 17;
 

@@ -114,6 +114,11 @@ class EReadError : public Exception { using Exception::Exception; };
 class EOutOfResources : public Exception { using Exception::Exception; };
 // A value outside the range of a subrange type.
 class ERangeError : public Exception { using Exception::Exception; };
+// An object used as a class it does not belong to.
+class EInvalidCast : public Exception {
+public:
+    EInvalidCast() : Exception(u"Invalid class typecast") {}
+};
 
 // The message the user is shown for an error: an Exception's own message,
 // "Out of memory" when memory ran out, otherwise the error's text.

@@ -57,6 +57,7 @@ void NotePendingPaint(QWidget* widget) {
 
 TControl* GetCaptureControl() { return IsLive(gCaptureControl) ? gCaptureControl : nullptr; }
 void SetCaptureControl(TControl* Control) { gCaptureControl = Control; }
+void ReleaseCapture() { gCaptureControl = nullptr; }
 TControl* MouseControl() { return IsLive(gMouseControl) ? gMouseControl : nullptr; }
 TPoint CursorPos() { return gCursorPos; }
 void SetCursorPos(TPoint screenPos) { gCursorPos = screenPos; }
@@ -445,6 +446,7 @@ TShiftState ShiftFromKeys(std::intptr_t keys) {
     if (keys & MK_LBUTTON) s.Include(ssLeft);
     if (keys & MK_RBUTTON) s.Include(ssRight);
     if (keys & MK_MBUTTON) s.Include(ssMiddle);
+    if (keys & MK_PEN) s.Include(ssPen);
     return s;
 }
 
@@ -1043,7 +1045,8 @@ void TWinControl::PaintTo(TCanvas& canvas, int X, int Y) {
     PaintWindowOnto(this, p, dev->Size(), origin, dev->clipped, dev->clip, all, true);
     // Windowed children, each at its place.
     for (TWinControl* child : winControls_) {
-        if (!child->Visible()) continue;
+        // A child with a window of its own (a pop-up) is not part of the picture.
+        if (!child->Visible() || (child->Widget() && child->Widget()->isWindow())) continue;
         child->PaintTo(canvas, X + child->Left(), Y + child->Top());
     }
 }

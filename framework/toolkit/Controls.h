@@ -29,7 +29,8 @@ enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
 enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
-enum TShiftStateFlag { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
+// ssPen: the press came from a pen rather than a mouse.
+enum TShiftStateFlag { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble, ssPen };
 using TShiftState = Set<TShiftStateFlag>;
 enum TDragMode { dmManual, dmAutomatic };
 
@@ -43,6 +44,7 @@ enum TControlStyleFlag {
     csOpaque,             // elsewhere: the control paints its whole rectangle
     csDoubleClicks,       // a second press makes a double click (else a plain press)
     csParentBackground,   // elsewhere: the parent's background shows through
+    csNoDesignVisible,    // elsewhere: hidden in a designer (the toolbar's overflow button)
 };
 using TControlStyle = Set<TControlStyleFlag>;
 
@@ -598,9 +600,12 @@ TControl* FindDragTarget(TPoint ScreenPos, bool AllowDisabled);
 // The control that captures the mouse now, or nil.
 TControl* GetCaptureControl();
 void SetCaptureControl(TControl* Control);
+// Ends any mouse capture: what a pop-up that takes over the mouse does.
+void ReleaseCapture();
 // The control the pointer is over, as the enter/leave tracking knows it.
 TControl* MouseControl();
-// Screen position of the pointer.
+// Screen position of the pointer, as the last mouse event seen by the
+// toolkit's windows (or by a pop-up menu or panel while one is open) left it.
 TPoint CursorPos();
 // Posts a message to a control: it is performed later by the event loop,
 // unless the control has been destroyed by then.

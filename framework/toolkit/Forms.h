@@ -6,6 +6,7 @@
 #include <map>
 
 #include "Controls.h"
+#include "Monitors.h"
 #include "Streaming.h"
 
 enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
@@ -194,6 +195,30 @@ public:
     // Work area of the monitor nearest the point, in screen coordinates.
     TRect WorkAreaRectAt(TPoint p) const;
     TRect WorkAreaRect() const { return WorkAreaRectAt({0, 0}); }
+
+    // --- monitors (Monitors.cpp) -------------------------------------------
+    // The monitors in the platform's order, the primary one first. A
+    // monitor object stays valid while the number of monitors does not
+    // change.
+    int MonitorCount() const;
+    TMonitor* Monitors(int Index) const;
+    TMonitor* PrimaryMonitor() const;
+    TMonitor* MonitorFromPoint(TPoint P, TMonitorDefaultTo Default = mdNearest) const;
+    // The monitor that R overlaps most.
+    TMonitor* MonitorFromRect(const TRect& R, TMonitorDefaultTo Default = mdNearest) const;
+    // The monitor of the control's window, by the control's place on the screen.
+    TMonitor* MonitorFromWindow(const TControl* Control, TMonitorDefaultTo Default = mdNearest) const;
+    // The font the platform's menus show their items in.
+    const TFont& MenuFont() const;
+    // Poses a layout of monitors in place of the platform's screens, for
+    // tests of placement across monitors; an empty layout gives the
+    // platform's back.
+    static void SetMonitorLayout(std::vector<TMonitorArea> Layout);
+
+private:
+    void RefreshMonitors() const;
+    mutable std::vector<std::unique_ptr<TMonitor>> monitors_;
+    mutable TFont menuFont_;
 };
 
 // The form that contains a control (its top-most windowed parent), or nil.

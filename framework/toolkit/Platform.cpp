@@ -21,10 +21,19 @@ bool gOffscreen = false;
 QtMessageHandler gPreviousHandler = nullptr;
 
 // The off-screen back end warns whenever a window with size hints (a dialog)
-// is shown; the warning says nothing about the program, so batch runs and
-// tests leave it out of their error stream.
+// is shown, and whenever a pop-up (a menu, a drop-down panel) is raised or
+// takes the keyboard or mouse; the warnings say nothing about the program,
+// so batch runs and tests leave them out of their error stream.
+bool IsOffscreenLimitNote(const QString& message) {
+    static const char* const kNotes[] = {"does not support propagateSizeHints", "does not support raise()",
+                                         "does not support grabbing"};
+    for (const char* note : kNotes)
+        if (message.contains(QLatin1String(note))) return true;
+    return false;
+}
+
 void QuietOffscreenMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-    if (message.contains(QLatin1String("does not support propagateSizeHints"))) return;
+    if (IsOffscreenLimitNote(message)) return;
     if (gPreviousHandler) {
         gPreviousHandler(type, context, message);
         return;

@@ -4,6 +4,8 @@
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPointer>
+#include <QPointingDevice>
 #include <QPainter>
 #include <QToolTip>
 #include <QWheelEvent>
@@ -55,6 +57,7 @@ std::intptr_t MouseKeys(const QMouseEvent* event) {
     std::intptr_t keys = 0;
     for (const auto& [flag, key] : kMouseKeyFlags)
         if (shift.Contains(flag)) keys |= key;
+    if (event->pointerType() == QPointingDevice::PointerType::Pen) keys |= MK_PEN;
     return keys;
 }
 
@@ -318,13 +321,25 @@ Qt::MouseButtons HeldButtons(TShiftState s) {
     return b;
 }
 
+// The device of simulated presses with ssPen: a stylus, which the
+// application frees when it ends.
+const QPointingDevice* SimulatedPen() {
+    static QPointer<QPointingDevice> pen;
+    if (!pen)
+        pen = new QPointingDevice(QStringLiteral("simulated pen"), 1, QInputDevice::DeviceType::Stylus,
+                                  QPointingDevice::PointerType::Pen, QInputDevice::Capability::Position, 1, 3,
+                                  QString(), QPointingDeviceUniqueId(), qApp);
+    return pen;
+}
+
 void SendMouseEvent(TWinControl* window, QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons held, int x, int y,
-                    Qt::KeyboardModifiers mods) {
+                    Qt::KeyboardModifiers mods, bool pen = false) {
     if (!window || !window->Widget()) return;
     QPoint p(x, y);
     const QPoint global = window->Widget()->mapToGlobal(p);
     QWidget* target = InputTarget(window, p);
-    QMouseEvent event(type, QPointF(p), QPointF(global), button, held, mods);
+    const QPointingDevice* device = pen ? SimulatedPen() : QPointingDevice::primaryPointingDevice();
+    QMouseEvent event(type, QPointF(p), QPointF(global), button, held, mods, device);
     QApplication::sendEvent(target, &event);
 }
 
@@ -336,11 +351,13 @@ void SimulateMouseMove(TWinControl* Window, int X, int Y, TShiftState Shift) {
 
 void SimulateMouseDown(TWinControl* Window, TMouseButton Button, int X, int Y, TShiftState Shift) {
     const Qt::MouseButton b = QtButton(Button);
-    SendMouseEvent(Window, QEvent::MouseButtonPress, b, HeldButtons(Shift) | b, X, Y, QtModifiers(Shift));
+    SendMouseEvent(Window, QEvent::MouseButtonPress, b, HeldButtons(Shift) | b, X, Y, QtModifiers(Shift),
+                   Shift.Contains(ssPen));
 }
 
 void SimulateMouseUp(TWinControl* Window, TMouseButton Button, int X, int Y, TShiftState Shift) {
-    SendMouseEvent(Window, QEvent::MouseButtonRelease, QtButton(Button), HeldButtons(Shift), X, Y, QtModifiers(Shift));
+    SendMouseEvent(Window, QEvent::MouseButtonRelease, QtButton(Button), HeldButtons(Shift), X, Y, QtModifiers(Shift),
+                   Shift.Contains(ssPen));
 }
 
 void SimulateDoubleClick(TWinControl* Window, TMouseButton Button, int X, int Y) {
