@@ -333,6 +333,11 @@ TNotifyEvent TReader::ResolveMethod(const String& name) const {
     return {};
 }
 
+std::any TReader::ResolveTypedHandler(const String& name) const {
+    if (auto* bindings = dynamic_cast<ILayoutRoot*>(root_)) return bindings->HandlerByName(name);
+    return {};
+}
+
 void TReader::ReadPropertyValue(TPersistent* instance, const String& path) {
     const auto dot = path.find(u'.');
     if (dot != String::npos) {

@@ -5,6 +5,7 @@
 // (embedded in the program) and in a binary form; both carry the same data.
 #pragma once
 
+#include <any>
 #include <climits>
 #include <cstdint>
 #include <functional>
@@ -68,6 +69,9 @@ class ILayoutRoot {
 public:
     virtual ~ILayoutRoot() = default;
     virtual TNotifyEvent MethodByName(const String& Name) const = 0;
+    // A handler of an event with other parameters than Sender: the handler's
+    // std::function type held in the std::any; empty when there is none.
+    virtual std::any HandlerByName(const String& Name) const { return {}; }
     virtual void BindField(const String& Name, TComponent* Component) = 0;
 };
 
@@ -108,10 +112,23 @@ public:
     // Component references are resolved after everything has been read.
     void AddFixup(std::function<void(TComponent*)> assign, const String& name);
     TNotifyEvent ResolveMethod(const String& name) const;
+    // The root's handler of that name for an event of type E; empty when the
+    // root has none of that type.
+    template <class E>
+    E ResolveHandler(const String& name) const {
+        if constexpr (std::is_same_v<E, TNotifyEvent>) {
+            return ResolveMethod(name);
+        } else {
+            const std::any handler = ResolveTypedHandler(name);
+            const E* typed = std::any_cast<E>(&handler);
+            return typed ? *typed : E();
+        }
+    }
 
     [[noreturn]] void Error(const String& message) const;
 
 private:
+    std::any ResolveTypedHandler(const String& name) const;
     std::uint8_t ReadByte();
     std::string ReadShortString();
     std::string ReadBytes(size_t n);
@@ -365,13 +382,17 @@ public:
         return Add(std::move(p));
     }
 
-    // An event, stored by the name of the root's handler.
-    TClassBuilder& Event(const char16_t* name, TNotifyEvent T::*member) {
+    // An event, stored by the name of the root's handler; E is the event's
+    // std::function type (TNotifyEvent or one with more parameters), C the
+    // class that declares it.
+    template <class E, class C>
+    TClassBuilder& Event(const char16_t* name, E C::*member) {
+        static_assert(std::is_base_of_v<C, T>, "the event must be a member of the class or of a base");
         TPropInfo p = Base(name, TPropKind::Event, {});
         const String propName = name;
         p.Read = [member, propName](TPersistent* o, TReader& r) {
             const String method = r.ReadIdent();
-            TNotifyEvent handler = r.ResolveMethod(method);
+            E handler = r.template ResolveHandler<E>(method);
             if (!handler) r.Error(u"Invalid property value " + method);
             Self(o).*member = handler;
             RememberHandlerName(o, propName, method);
