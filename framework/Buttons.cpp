@@ -64,18 +64,7 @@ void TSpeedButton::Paint() {
     const TRect r = ClientRect();
     const TLook look = Look();
     const bool sunk = look == lkPressed || look == lkDown;
-    if (!flat_ || hot_ || sunk) {
-        const TColor ul = sunk ? clBtnShadow : clBtnHighlight;
-        const TColor lr = sunk ? clBtnHighlight : clBtnShadow;
-        c.Pen().SetColor(ul);
-        c.MoveTo(r.Left, r.Bottom - 1);
-        c.LineTo(r.Left, r.Top);
-        c.LineTo(r.Right, r.Top);
-        c.Pen().SetColor(lr);
-        c.MoveTo(r.Right - 1, r.Top);
-        c.LineTo(r.Right - 1, r.Bottom - 1);
-        c.LineTo(r.Left - 1, r.Bottom - 1);
-    }
+    if (!flat_ || hot_ || sunk) Frame3D(c, r, sunk ? clBtnShadow : clBtnHighlight, sunk ? clBtnHighlight : clBtnShadow);
     const int shift = sunk ? 1 : 0;
     TBitmap frame;
     GetFrame(FrameOf(look), frame);

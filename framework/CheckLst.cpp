@@ -40,15 +40,7 @@ void TCheckListBox::DrawItemPrefix(int Index, const TRect& Row) {
     const int left = Row.Left + (CheckWidth - kBoxSize) / 2 + 1;
     const int top = Row.Top + (Row.Height() - kBoxSize) / 2;
     const TRect box = Bounds(left, top, kBoxSize, kBoxSize);
-    c.Pen().SetColor(clBtnShadow);
-    c.MoveTo(box.Left, box.Bottom - 1);
-    c.LineTo(box.Left, box.Top);
-    c.LineTo(box.Right, box.Top);
-    c.Pen().SetColor(clBtnHighlight);
-    c.MoveTo(box.Right - 1, box.Top + 1);
-    c.LineTo(box.Right - 1, box.Bottom - 1);
-    c.LineTo(box.Left, box.Bottom - 1);
-    const TRect face = InflateRect(box, -1, -1);
+    const TRect face = Frame3D(c, box, clBtnShadow, clBtnHighlight);
     c.Brush().SetColor(Enabled() ? clWindow : clBtnFace);
     c.FillRect(face);
     const TCheckBoxState state = State(Index);

@@ -16,27 +16,6 @@ const TEnumType kComboBoxStyleType{u"TComboBoxStyle", {u"csDropDownList"}};
 
 namespace {
 
-constexpr int kBorder = 2;
-
-void DrawSunkenFrame(TCanvas& c, const TRect& r) {
-    c.Pen().SetColor(clBtnShadow);
-    c.MoveTo(r.Left, r.Bottom - 1);
-    c.LineTo(r.Left, r.Top);
-    c.LineTo(r.Right, r.Top);
-    c.Pen().SetColor(clBtnHighlight);
-    c.MoveTo(r.Right - 1, r.Top + 1);
-    c.LineTo(r.Right - 1, r.Bottom - 1);
-    c.LineTo(r.Left, r.Bottom - 1);
-    c.Pen().SetColor(cl3DDkShadow);
-    c.MoveTo(r.Left + 1, r.Bottom - 2);
-    c.LineTo(r.Left + 1, r.Top + 1);
-    c.LineTo(r.Right - 1, r.Top + 1);
-    c.Pen().SetColor(cl3DLight);
-    c.MoveTo(r.Right - 2, r.Top + 2);
-    c.LineTo(r.Right - 2, r.Bottom - 2);
-    c.LineTo(r.Left + 1, r.Bottom - 2);
-}
-
 void DrawItemText(TCanvas& c, const TRect& r, const String& text) {
     c.TextRect(r, r.Left + 2, r.Top + (r.Height() - c.TextHeight(u"Pp")) / 2, text);
 }
@@ -273,8 +252,8 @@ void TComboBox::WndProc(TMessage& Message) {
 void TComboBox::Paint() {
     TCanvas& c = Canvas();
     const TRect all = ClientRect();
-    DrawSunkenFrame(c, all);
-    const TRect inner = InflateRect(all, -kBorder, -kBorder);
+    // The sunken frame of an entry field.
+    const TRect inner = Frame3D(c, Frame3D(c, all, clBtnShadow, clBtnHighlight), cl3DDkShadow, cl3DLight);
     TRect field = inner;
     field.Right -= ButtonWidth;
     c.Brush().SetStyle(bsSolid);
@@ -302,14 +281,7 @@ void TComboBox::Paint() {
     c.Brush().SetColor(clBtnFace);
     c.FillRect(button);
     const bool down = DroppedDown();
-    c.Pen().SetColor(down ? clBtnShadow : clBtnHighlight);
-    c.MoveTo(button.Left, button.Bottom - 1);
-    c.LineTo(button.Left, button.Top);
-    c.LineTo(button.Right, button.Top);
-    c.Pen().SetColor(down ? clBtnShadow : cl3DDkShadow);
-    c.MoveTo(button.Right - 1, button.Top);
-    c.LineTo(button.Right - 1, button.Bottom - 1);
-    c.LineTo(button.Left - 1, button.Bottom - 1);
+    Frame3D(c, button, down ? clBtnShadow : clBtnHighlight, down ? clBtnShadow : cl3DDkShadow);
     const int cx = (button.Left + button.Right) / 2 + (down ? 1 : 0);
     const int cy = (button.Top + button.Bottom) / 2 - 1 + (down ? 1 : 0);
     const TColor arrow = Enabled() ? clBtnText : clGrayText;

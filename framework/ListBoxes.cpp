@@ -210,22 +210,7 @@ void TCustomListBox::Paint() {
     TCanvas& c = Canvas();
     const TRect all = ClientRect();
     // The sunken frame of an entry field.
-    c.Pen().SetColor(clBtnShadow);
-    c.MoveTo(all.Left, all.Bottom - 1);
-    c.LineTo(all.Left, all.Top);
-    c.LineTo(all.Right, all.Top);
-    c.Pen().SetColor(clBtnHighlight);
-    c.MoveTo(all.Right - 1, all.Top + 1);
-    c.LineTo(all.Right - 1, all.Bottom - 1);
-    c.LineTo(all.Left, all.Bottom - 1);
-    c.Pen().SetColor(cl3DDkShadow);
-    c.MoveTo(all.Left + 1, all.Bottom - 2);
-    c.LineTo(all.Left + 1, all.Top + 1);
-    c.LineTo(all.Right - 1, all.Top + 1);
-    c.Pen().SetColor(cl3DLight);
-    c.MoveTo(all.Right - 2, all.Top + 2);
-    c.LineTo(all.Right - 2, all.Bottom - 2);
-    c.LineTo(all.Left + 1, all.Bottom - 2);
+    Frame3D(c, Frame3D(c, all, clBtnShadow, clBtnHighlight), cl3DDkShadow, cl3DLight);
     c.Brush().SetColor(Color());
     c.Brush().SetStyle(bsSolid);
     c.FillRect(InflateRect(all, -kBorder, -kBorder));

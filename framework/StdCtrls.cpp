@@ -45,18 +45,9 @@ void TButton::Paint() {
         c.Brush().SetColor(clBtnShadow);
         c.FrameRect(r);
     } else {
-        c.Pen().SetColor(clBtnHighlight);
-        c.MoveTo(r.Left, r.Bottom - 1);
-        c.LineTo(r.Left, r.Top);
-        c.LineTo(r.Right, r.Top);
-        c.Pen().SetColor(cl3DDkShadow);
-        c.MoveTo(r.Right - 1, r.Top);
-        c.LineTo(r.Right - 1, r.Bottom - 1);
-        c.LineTo(r.Left - 1, r.Bottom - 1);
-        c.Pen().SetColor(clBtnShadow);
-        c.MoveTo(r.Right - 2, r.Top + 1);
-        c.LineTo(r.Right - 2, r.Bottom - 2);
-        c.LineTo(r.Left, r.Bottom - 2);
+        // Raised: a light outer edge, and a dark one with a shadow inside it.
+        const TRect inner = Frame3D(c, r, clBtnHighlight, cl3DDkShadow);
+        Frame3D(c, inner, Color(), clBtnShadow);
     }
     if (hotTrack_ && hot_ && Enabled() && !pressed_) {
         c.Brush().SetColor(clHotLight);

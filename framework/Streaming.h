@@ -186,6 +186,10 @@ private:
 
 // Text form <-> binary form.
 std::vector<std::uint8_t> ObjectTextToBinary(std::string_view text);
+// Binary data as the text form writes it between the braces of a binary
+// value: two hexadecimal digits a byte. Layouts built into a program use it
+// for the pictures the program embeds.
+std::string BinaryToText(const std::uint8_t* Data, std::size_t Size);
 std::string ObjectBinaryToText(const std::vector<std::uint8_t>& data);
 
 // Reads a text layout into Root (creating its components).

@@ -4,8 +4,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "IniFiles.h"
@@ -14,13 +12,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Contents(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
 
 String Name(const fs::path& file) { return S(file.string()); }
 
@@ -38,7 +29,7 @@ TEST(IniFile, ReadingAMissingFileOrValueGivesTheDefaultAndCreatesNothing) {
     EXPECT_EQ(present.ReadInteger(u"S", u"Other", 5), 5);
     EXPECT_EQ(present.ReadInteger(u"Other", u"K", 5), 5);
     EXPECT_EQ(present.ReadInteger(u"s", u"k", 5), 1);  // names compare without regard to case
-    EXPECT_EQ(Contents(file), "[S]\nK=1\n");
+    EXPECT_EQ(FileContents(file), "[S]\nK=1\n");
     EXPECT_EQ(fs::last_write_time(file), before);
 }
 
@@ -48,7 +39,7 @@ TEST(IniFile, AFirstWriteCreatesTheFolderAndTheFile) {
     TIniFile ini(Name(file));
     ini.WriteInteger(u"KvToolbar1", u"Count", 9);
     ini.WriteString(u"KvToolbar1", u"Control0", u"##BtnOpen");
-    EXPECT_EQ(Contents(file), "[KvToolbar1]\nCount=9\nControl0=##BtnOpen\n");
+    EXPECT_EQ(FileContents(file), "[KvToolbar1]\nCount=9\nControl0=##BtnOpen\n");
     EXPECT_EQ(ini.ReadString(u"KvToolbar1", u"Control0", String()), u"##BtnOpen");
     // Nothing of the private file that the content went through is left.
     EXPECT_EQ(std::distance(fs::directory_iterator(file.parent_path()), fs::directory_iterator()), 1);
@@ -78,7 +69,7 @@ TEST(IniFile, WritesKeepEverythingElseByteForByte) {
     ini.WriteString(u"KvToolbar1", u"Control0", u"BtnExecute");  // after the section's last line
     ini.WriteInteger(u"Other", u"Count", 4);
     ini.WriteString(u"New", u"Key", u"Value");             // a section of its own at the end
-    EXPECT_EQ(Contents(file),
+    EXPECT_EQ(FileContents(file),
               "\xEF\xBB\xBF; settings of another program\r\n"
               "[Window]\r\n"
               "Left = 10   \r\n"
@@ -123,7 +114,7 @@ TEST(IniFile, WhatAFileCannotHoldIsRefusedAndTheFileStaysAsItWas) {
     EXPECT_THROW(ini.WriteString(u"S", u"K", u"two\nlines"), EIniFileException);
     EXPECT_THROW(ini.WriteString(u"", u"K", u"v"), EIniFileException);
     EXPECT_THROW(TIniFile(String()).WriteString(u"S", u"K", u"v"), EIniFileException);
-    EXPECT_EQ(Contents(file), "[S]\nK=1\n");
+    EXPECT_EQ(FileContents(file), "[S]\nK=1\n");
 }
 
 // A folder, a FIFO or a device is no settings file: a clear error at once,
@@ -156,7 +147,7 @@ TEST(IniFile, WhatIsNoFileGivesAnErrorInsteadOfAValue) {
     } catch (const EIniFileException& e) {
         EXPECT_EQ(e.Message().rfind(u"Cannot write file \"", 0), 0u) << StringToUtf8(e.Message());
     }
-    EXPECT_EQ(Contents(blocker), "a file, not a folder");
+    EXPECT_EQ(FileContents(blocker), "a file, not a folder");
 }
 
 TEST(IniFile, AWriteKeepsTheFilesPermissionsAndALinkToIt) {
@@ -167,7 +158,7 @@ TEST(IniFile, AWriteKeepsTheFilesPermissionsAndALinkToIt) {
     fs::create_symlink(target, link);
     TIniFile(Name(link)).WriteInteger(u"S", u"K", 2);
     EXPECT_TRUE(fs::is_symlink(link));
-    EXPECT_EQ(Contents(target), "[S]\nK=2\n");
+    EXPECT_EQ(FileContents(target), "[S]\nK=2\n");
     EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
 
