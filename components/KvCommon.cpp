@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "Forms.h"
 #include "KvGrafx.h"
 #include "Platform.h"
 #include "Settings.h"
@@ -771,6 +772,11 @@ void InvalidateControls(TWinControl* Container) {
             child->Invalidate();
     }
 }
+
+// ---------------------------------------------------------------------------
+// Desktop
+
+TRect GetDesktopClientRect() { return Screen->WorkAreaRect(); }
 
 // ---------------------------------------------------------------------------
 // TKvFrameController

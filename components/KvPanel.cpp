@@ -545,5 +545,6 @@ void RegisterKvPanelClasses() {
         .Boolean(u"WordWrap", &TKvCustomPanel::WordWrap, &TKvCustomPanel::SetWordWrap, true);
 
     RegisterKvStatusBarClasses();
+    RegisterKvRegIniFileClasses();
     RegisterKvToolbarClasses();
 }
