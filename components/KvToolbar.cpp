@@ -630,7 +630,8 @@ void TKvToolbar::SaveLayout() {
         const TKvToolbarControl* entry = list.Items(i);
         const TControl* control = entry->Control();
         const String name = control ? control->Name() : entry->ControlName();
-        FRegIniFile->WriteString(section, ControlKey(i), control && !control->Visible() ? String(kHiddenMark) + name : name);
+        const bool hidden = control && !control->Visible();
+        FRegIniFile->WriteString(section, ControlKey(i), hidden ? String(kHiddenMark) + name : name);
     }
 }
 
@@ -665,6 +666,7 @@ void TKvToolbar::Customize(bool ShowTextOptions) {
     // touches the toolbar once the dialog is up, since closing its window
     // may have ended the toolbar meanwhile.
     TOwned<TKvFrmCustomizeToolbar> dialog(new TKvFrmCustomizeToolbar(Application));
+    dialog->DoCreate();
     dialog->SetCompOwner(Owner());
     dialog->SetToolbar(this);
     dialog->Reposition();

@@ -237,9 +237,9 @@ bool TComboBox::KeyDown(unsigned short& Key, TShiftState Shift) {
 
 void TComboBox::WndProc(TMessage& Message) {
     switch (Message.Msg) {
+        // Opening the list moves the focus away from the field for as long as
+        // it is open; the list closes itself on a press outside it.
         case WM_KILLFOCUS:
-            if (DroppedDown()) SetDroppedDown(false);
-            [[fallthrough]];
         case WM_SETFOCUS:
         case CM_FONTCHANGED:
         case CM_ENABLEDCHANGED:

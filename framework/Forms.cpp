@@ -225,7 +225,7 @@ void TCustomForm::SnapToScreenEdges() {
 void TCustomForm::ApplyWindowFlags() {
     QWidget* w = Widget();
     Qt::WindowFlags flags = borderStyle_ == bsDialog ? Qt::Dialog : Qt::Window;
-    flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+    flags |= borderStyle_ == bsNone ? Qt::FramelessWindowHint : Qt::CustomizeWindowHint | Qt::WindowTitleHint;
     if (borderIcons_.Contains(biSystemMenu)) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     if (borderStyle_ != bsDialog) {
         if (borderIcons_.Contains(biMinimize)) flags |= Qt::WindowMinimizeButtonHint;
@@ -274,8 +274,11 @@ void CollectTabStops(const TWinControl* container, std::vector<TWinControl*>& ou
 void TCustomForm::ApplyTabOrder() {
     std::vector<TWinControl*> stops;
     CollectTabStops(this, stops);
-    for (size_t i = 1; i < stops.size(); ++i)
-        if (stops[i - 1]->Widget() && stops[i]->Widget()) QWidget::setTabOrder(stops[i - 1]->Widget(), stops[i]->Widget());
+    for (size_t i = 1; i < stops.size(); ++i) {
+        QWidget* before = stops[i - 1]->Widget();
+        QWidget* after = stops[i]->Widget();
+        if (before && after) QWidget::setTabOrder(before, after);
+    }
     if (activeControl_) return;
     for (TWinControl* c : stops)
         if (c->CanFocus()) {

@@ -197,7 +197,9 @@ public:
         return place;
     }
 
-    std::string Value(const TPlace& place) const { return data_.substr(place.valueStart, place.valueEnd - place.valueStart); }
+    std::string Value(const TPlace& place) const {
+        return data_.substr(place.valueStart, place.valueEnd - place.valueStart);
+    }
 
     void Store(std::string_view section, std::string_view ident, std::string_view value) {
         const TPlace place = Find(section, ident);

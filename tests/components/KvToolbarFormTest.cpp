@@ -353,6 +353,7 @@ TEST(KvFrmCustomizeToolbar, CustomizeShowsTheDialogModallyAndFreesIt) {
         seen = dynamic_cast<TKvFrmCustomizeToolbar*>(&form);
         ASSERT_NE(seen, nullptr);
         EXPECT_EQ(seen->Owner(), Application);
+        EXPECT_EQ(seen->PopupMode(), pmAuto);  // its creation handler ran
         EXPECT_EQ(seen->Toolbar(), f.toolbar);
         EXPECT_EQ(seen->CompOwner(), f.form.get());
         EXPECT_FALSE(seen->CbxTextOptions->Visible());

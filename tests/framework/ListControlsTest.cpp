@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFocusEvent>
 #include <QMouseEvent>
 #include <QWidget>
 
@@ -9,6 +10,7 @@
 
 #include "CheckLst.h"
 #include "ComboBoxes.h"
+#include "ControlWidget.h"
 #include "Forms.h"
 #include "Platform.h"
 
@@ -252,6 +254,18 @@ TEST(ComboBox, TheDroppedListTakesEnterAndEscape) {
     f.Key(VK_RETURN);
     EXPECT_FALSE(f.combo->DroppedDown());
     EXPECT_EQ(f.clicks, (std::vector<std::string>{"Show text labels"}));
+}
+
+// Opening the list moves the focus away from the field for as long as it
+// is open: that does not close it again.
+TEST(ComboBox, TheListStaysOpenWhenItTakesTheFocus) {
+    TComboFixture f;
+    f.combo->SetDroppedDown(true);
+    QFocusEvent toList(QEvent::FocusOut, Qt::PopupFocusReason);
+    QApplication::sendEvent(f.combo->Widget(), &toList);
+    EXPECT_TRUE(f.combo->DroppedDown());
+    f.combo->SetDroppedDown(false);
+    EXPECT_FALSE(f.combo->DroppedDown());
 }
 
 TEST(ComboBox, AClickOnARowOfTheDroppedListChoosesIt) {

@@ -189,10 +189,11 @@ constexpr int kFrame = 4;     // a window's border
 constexpr int kTitle = 19;    // its title bar
 
 // A window's frame around its client picture, placed with the client's
-// top-left corner at Client: a raised border and a title bar.
-void DrawWindow(TCanvas& canvas, TPoint Client, const TBitmap& picture, const String& caption) {
-    const TRect client = Bounds(Client.X, Client.Y, picture.Width(), picture.Height());
-    const TRect outer = Rect(client.Left - kFrame, client.Top - kFrame - kTitle, client.Right + kFrame, client.Bottom + kFrame);
+// top-left corner at `at`: a raised border and a title bar.
+void DrawWindow(TCanvas& canvas, TPoint at, const TBitmap& picture, const String& caption) {
+    const TRect client = Bounds(at.X, at.Y, picture.Width(), picture.Height());
+    TRect outer = InflateRect(client, kFrame, kFrame);
+    outer.Top -= kTitle;
     canvas.Brush().SetColor(clBtnFace);
     canvas.FillRect(outer);
     DrawBorder(canvas, outer, fsRaised);
@@ -213,8 +214,9 @@ bool WriteScreenshot(TCustomForm& window, TCustomForm& dialog, const std::string
     window.GetWindowImage(windowPicture);
     dialog.GetWindowImage(dialogPicture);
     const TPoint windowAt = {kFrame, kFrame + kTitle};
-    const TPoint offset = {dialog.ClientOrigin().X - window.ClientOrigin().X, dialog.ClientOrigin().Y - window.ClientOrigin().Y};
-    const TPoint dialogAt = {windowAt.X + offset.X, windowAt.Y + offset.Y};
+    // The dialog stands where it is on the screen relative to the window.
+    const TPoint dialogOrigin = dialog.ClientOrigin(), windowOrigin = window.ClientOrigin();
+    const TPoint dialogAt = {windowAt.X + dialogOrigin.X - windowOrigin.X, windowAt.Y + dialogOrigin.Y - windowOrigin.Y};
     const int width = std::max(windowAt.X + windowPicture.Width(), dialogAt.X + dialogPicture.Width()) + kFrame;
     const int height = std::max(windowAt.Y + windowPicture.Height(), dialogAt.Y + dialogPicture.Height()) + kFrame;
     TBitmap sheet(width, height);
