@@ -170,7 +170,7 @@ TCustomForm::TCustomForm(TComponent* AOwner) : TCustomControl(AOwner) {
     SetBounds(0, 0, 320, 240);
 }
 
-TCustomForm::~TCustomForm() { ForgetHandlerNames(this); }
+TCustomForm::~TCustomForm() = default;
 
 void TCustomForm::BeforeDestruction() {
     if (!IsDestroying() && OnDestroy) GuardEvent([this] { OnDestroy(this); });

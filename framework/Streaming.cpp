@@ -153,7 +153,7 @@ String HandlerName(TPersistent* instance, const String& property) {
     return String();
 }
 
-void ForgetHandlerNames(TPersistent* instance) { HandlerNames().erase(instance); }
+void ForgetHandlerNames(TPersistent* instance) noexcept { HandlerNames().erase(instance); }
 
 std::uint32_t ReadColorValue(TReader& r) {
     if (r.NextValue() == vaIdent) {

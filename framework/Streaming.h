@@ -250,7 +250,7 @@ void WriteColorValue(TWriter& w, std::uint32_t color);
 // them back.
 void RememberHandlerName(TPersistent* instance, const String& property, const String& method);
 String HandlerName(TPersistent* instance, const String& property);
-void ForgetHandlerNames(TPersistent* instance);
+void ForgetHandlerNames(TPersistent* instance) noexcept;
 
 // Typed registration of published properties.
 template <class T>

@@ -127,6 +127,8 @@ TEST(KvFrmCustomizeToolbar, IsMadeFromItsStoredLayout) {
     EXPECT_EQ(d.LstControls->DragMode(), dmAutomatic);
     EXPECT_EQ(d.LstControls->Style(), lbOwnerDrawFixed);
     EXPECT_EQ(d.BtnClose->ModalResult(), mrOk);
+    EXPECT_TRUE(d.BtnClose->Default());  // Enter closes the dialog
+    EXPECT_TRUE(d.BtnClose->Cancel());   // and so does Escape
     for (TButton* b : {d.BtnClose, d.BtnMoveUp, d.BtnMoveDown}) {
         EXPECT_EQ(b->Color(), 0x00F0F4F4u) << StringToUtf8(b->Name());
         EXPECT_TRUE(b->HotTrack()) << StringToUtf8(b->Name());
@@ -142,6 +144,7 @@ TEST(KvFrmCustomizeToolbar, IsMadeFromItsStoredLayout) {
     EXPECT_EQ(d.BtnGrooveSpacer->Hint(), u"Add a Grooved Spacer");
     EXPECT_FALSE(d.Timer1->Enabled());
     EXPECT_EQ(d.Timer1->Interval(), 100u);
+    EXPECT_TRUE(static_cast<bool>(d.Timer1->OnTimer));
 }
 
 TEST(KvFrmCustomizeToolbar, UpdateControlsTakesTheCaptionsAndListsTheToolbar) {

@@ -182,6 +182,27 @@ TEST(KvToolbarLayout, AStoreThatGoesAwayIsForgotten) {
     EXPECT_THROW(f.toolbar->SaveLayout(), ENoRegIniFile);
 }
 
+// The store's file name is stored in a layout, and the toolbar finds the
+// store by its name there.
+TEST(KvToolbarLayout, AStoreAndItsFileNameComeFromALayout) {
+    RegisterKvButtonClasses();
+    TTempDir dir("lumivar-layout");
+    const fs::path ini = dir.Write("from-layout.ini", "[KvToolbar1]\nTextOptions=2\n");
+    const std::string layout = "object Host: TForm\n  object KvToolbar1: TKvToolbar\n    RegIniFile = Store\n"
+                               "    BorderInner = fsNone\n    BorderOuter = fsGroove\n    BorderSides = [sdTop]\n"
+                               "    BorderWidth = 0\n  end\n  object Store: TKvRegIniFile\n    FileName = '" +
+                               ini.string() + "'\n  end\nend\n";
+    auto form = MakeOwned<TForm>(nullptr);
+    ReadComponentFromText(form.get(), layout);
+    auto* toolbar = dynamic_cast<TKvToolbar*>(form->FindComponent(u"KvToolbar1"));
+    ASSERT_NE(toolbar, nullptr);
+    ASSERT_NE(toolbar->RegIniFile(), nullptr);
+    EXPECT_EQ(toolbar->RegIniFile()->FileName(), S(ini.string()));
+    toolbar->RestoreLayout();
+    EXPECT_EQ(toolbar->TextOptions(), ttoSelectiveTextOnRight);
+    EXPECT_NE(WriteComponentToText(form.get()).find("FileName = '" + ini.string() + "'"), std::string::npos);
+}
+
 // --- captions -----------------------------------------------------------------------
 
 TEST(KvCustomizeCaptions, NineTextsIndexedFromOneAndAnyWriteMarksThemStored) {

@@ -255,6 +255,12 @@ TEST(Streaming, EventsWithMoreParametersFindHandlersOfTheirType) {
     EXPECT_EQ(form->presses, (std::vector<TPoint>{{7, 9}}));
     EXPECT_NE(WriteComponentToText(form.get()).find("OnMouseDown = TopMouseDown"), std::string::npos);
 
+    // The handler's name goes with the control.
+    TPersistent* gone = form->Top1;
+    EXPECT_EQ(HandlerName(gone, u"OnMouseDown"), u"TopMouseDown");
+    form->Top1->Free();
+    EXPECT_EQ(HandlerName(gone, u"OnMouseDown"), u"");
+
     const char* wrongType = "object LayoutForm: TLayoutForm\n  OnMouseDown = TopClick\nend\n";
     EXPECT_EQ(ReadError([&] { TOwned<TLayoutForm>(new TLayoutForm(nullptr, wrongType)); }),
               "Error reading LayoutForm.OnMouseDown: Invalid property value TopClick");
