@@ -214,16 +214,8 @@ end
 // The window's stored layout, ImageList1's pictures written in as the
 // binary value of its "Bitmap".
 const std::string& LayoutText() {
-    static const std::string text = [] {
-        static const char kDigits[] = "0123456789ABCDEF";
-        std::string s(kLayout);
-        for (std::size_t i = 0; i < ImageList1PngSize; ++i) {
-            s += kDigits[ImageList1Png[i] >> 4];
-            s += kDigits[ImageList1Png[i] & 15];
-        }
-        s += kLayoutAfterImages;
-        return s;
-    }();
+    static const std::string text =
+        std::string(kLayout) + BinaryToText(ImageList1Png, ImageList1PngSize) + std::string(kLayoutAfterImages);
     return text;
 }
 

@@ -774,6 +774,11 @@ void InvalidateControls(TWinControl* Container) {
 }
 
 // ---------------------------------------------------------------------------
+// Desktop
+
+TRect GetDesktopClientRect() { return Screen->WorkAreaRect(); }
+
+// ---------------------------------------------------------------------------
 // TKvFrameController
 
 TKvFrameController::TKvFrameController(TComponent* AOwner) : TComponent(AOwner) {}

@@ -245,6 +245,13 @@ bool ChangeValue(V& Field, const V& Value) {
 void InvalidateControls(TWinControl* Container);
 
 // ---------------------------------------------------------------------------
+// Desktop
+
+// The part of the desktop that windows may cover: on this platform the
+// screen's work area, which already leaves out panels and docks.
+TRect GetDesktopClientRect();
+
+// ---------------------------------------------------------------------------
 // Frame controllers: one component whose frame settings several controls
 // follow.
 

@@ -548,5 +548,6 @@ void RegisterBorderedPanels() {
 void RegisterKvPanelClasses() {
     RegisterClassesOnce(RegisterBorderedPanels);
     RegisterKvStatusBarClasses();
+    RegisterKvRegIniFileClasses();
     RegisterKvToolbarClasses();
 }

@@ -414,13 +414,31 @@ private:
 };
 
 // The settings store that a toolbar's layout is saved into and restored
-// from; the toolbar refers to it without owning it. On this platform it
-// stores nothing: it exists so that layouts can name one.
+// from; the toolbar refers to it without owning it. The values live in the
+// INI file named by FileName: reading a missing file or value gives the
+// default and never creates or changes a file; a write replaces the value
+// in place and keeps everything else in the file (see TIniFile). Errors of
+// the file raise EIniFileException.
 class TKvRegIniFile : public TComponent {
 public:
     LV_CLASS_NAME(TKvRegIniFile)
     using TComponent::TComponent;
+
+    const String& FileName() const { return FFileName; }
+    void SetFileName(const String& Value) { FFileName = Value; }
+
+    virtual int ReadInteger(const String& Section, const String& Ident, int Default) const;
+    virtual String ReadString(const String& Section, const String& Ident, const String& Default) const;
+    virtual void WriteInteger(const String& Section, const String& Ident, int Value);
+    virtual void WriteString(const String& Section, const String& Ident, const String& Value);
+
+private:
+    String FFileName;
 };
+
+// SaveLayout and RestoreLayout of a toolbar without a settings store.
+inline const String SNoRegIniFile = u"No TKvRegIniFile component specified";
+class ENoRegIniFile : public Exception { using Exception::Exception; };
 
 // --- toolbar ---------------------------------------------------------------
 
@@ -490,6 +508,25 @@ public:
     TControl* ToolbarPopupButton() const { return FToolbarPopupButton; }
 
     TNotifyEvent OnVisibleChanged;
+
+    // --- layout storage and customization -------------------------------------
+    // Writes, under the section of the toolbar's Name in RegIniFile, the
+    // ordinal of TextOptions ("TextOptions"), the number of list entries
+    // ("Count") and each entry's control name ("Control0" ...), with "##"
+    // before the name of a hidden control. Raises ENoRegIniFile without a
+    // store.
+    void SaveLayout();
+    // Reads a saved layout back. Only when the stored count equals the
+    // list's, each stored name in turn moves its entry to its index and
+    // sets its control's visibility, and the toolbar is laid out again; a
+    // missing key, or a name the list does not hold (a control renamed or
+    // removed since), leaves that place alone. TextOptions is restored in
+    // any case, when stored as one of its values. Raises ENoRegIniFile
+    // without a store; errors of the store pass to the caller.
+    void RestoreLayout();
+    // Opens the customization dialog on this toolbar next to it and shows it
+    // modally; every change in it applies to the toolbar at once.
+    void Customize(bool ShowTextOptions);
 
     // --- layout ---------------------------------------------------------------
     // Places every listed control and, with AutoResize, sizes the toolbar.

@@ -5,3 +5,4 @@
 
 void RegisterKvStatusBarClasses();
 void RegisterKvToolbarClasses();
+void RegisterKvRegIniFileClasses();

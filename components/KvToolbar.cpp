@@ -3,6 +3,7 @@
 #include "Forms.h"
 #include "KvGrafx.h"
 #include "KvPanelClasses.h"
+#include "KvToolbarForm.h"
 #include "ToolkitClasses.h"
 
 // ===========================================================================
@@ -604,6 +605,71 @@ void TKvToolbar::AlignToolbarPopupButton() {
     FToolbarPopupButton->SetVisible(true);
 }
 
+// --- toolbar: layout storage and customization --------------------------------------------
+
+namespace {
+
+String ControlKey(int Index) { return u"Control" + IntToStr(Index); }
+
+// Stored before the name of a hidden control.
+constexpr std::u16string_view kHiddenMark = u"##";
+
+}  // namespace
+
+void TKvToolbar::SaveLayout() {
+    if (!FRegIniFile) throw ENoRegIniFile(SNoRegIniFile);
+    const String section = Name();
+    TKvToolbarControlList& list = ToolbarControls();
+    FRegIniFile->WriteInteger(section, u"TextOptions", FTextOptions);
+    FRegIniFile->WriteInteger(section, u"Count", list.Count());
+    for (int i = 0; i < list.Count(); ++i) {
+        const TKvToolbarControl* entry = list.Items(i);
+        const TControl* control = entry->Control();
+        const String name = control ? control->Name() : entry->ControlName();
+        const bool hidden = control && !control->Visible();
+        FRegIniFile->WriteString(section, ControlKey(i), hidden ? String(kHiddenMark) + name : name);
+    }
+}
+
+void TKvToolbar::RestoreLayout() {
+    if (!FRegIniFile) throw ENoRegIniFile(SNoRegIniFile);
+    const String section = Name();
+    TKvToolbarControlList& list = ToolbarControls();
+    const int count = FRegIniFile->ReadInteger(section, u"Count", 0);
+    if (count > 0 && count == list.Count()) {
+        for (int i = 0; i < count; ++i) {
+            String name = FRegIniFile->ReadString(section, ControlKey(i), String());
+            if (name.empty()) continue;
+            const bool makeVisible = !name.starts_with(kHiddenMark);
+            if (!makeVisible) name.erase(0, kHiddenMark.size());
+            // A name the list no longer holds leaves its place alone, like a
+            // missing key: the loop goes on, so that the toolbar is laid out
+            // and its text options restored, in step with its list.
+            const int old = list.IndexOfName(name);
+            if (old < 0) continue;
+            list.Move(old, i);
+            if (TControl* control = list.Items(i)->Control()) control->SetVisible(makeVisible);
+        }
+        PositionControls();
+    }
+    // Only a value of the enumeration is taken: the file may hold any number.
+    const int stored = FRegIniFile->ReadInteger(section, u"TextOptions", -1);
+    if (stored >= ttoNoTextLabels && stored <= ttoCustom) SetTextOptions(static_cast<TKvToolbarTextOptions>(stored));
+}
+
+void TKvToolbar::Customize(bool ShowTextOptions) {
+    // Owned by the application and freed when it closes; nothing here
+    // touches the toolbar once the dialog is up, since closing its window
+    // may have ended the toolbar meanwhile.
+    TOwned<TKvFrmCustomizeToolbar> dialog(new TKvFrmCustomizeToolbar(Application));
+    dialog->DoCreate();
+    dialog->SetCompOwner(Owner());
+    dialog->SetToolbar(this);
+    dialog->Reposition();
+    dialog->UpdateControls(*FCustomizeCaptions, ShowTextOptions);
+    dialog->ShowModal();
+}
+
 // --- toolbar: painting ------------------------------------------------------------------
 
 void TKvToolbar::Paint() {
@@ -688,21 +754,6 @@ void TKvToolbar::WndProc(TMessage& Message) {
 
 namespace {
 
-TPropInfo BackgroundProperty() {
-    TPropInfo p;
-    p.Name = u"Background";
-    p.Kind = TPropKind::Integer;
-    p.Read = [](TPersistent* o, TReader& r) {
-        const std::vector<std::uint8_t> data = r.ReadBinary();
-        TBitmap picture;
-        if (!picture.LoadFromData(data.data(), data.size())) r.Error(u"Invalid image data");
-        static_cast<TKvToolbar*>(o)->SetBackground(picture);
-    };
-    p.Write = [](TPersistent* o, TWriter& w) { w.WriteBinary(static_cast<TKvToolbar*>(o)->Background().SaveToData()); };
-    p.IsDefault = [](TPersistent* o) { return static_cast<TKvToolbar*>(o)->Background().Empty(); };
-    return p;
-}
-
 void RegisterToolbars() {
     RegisterImageListClasses();
 
@@ -724,8 +775,6 @@ void RegisterToolbars() {
         captions.Str(kCaptionNames[i - 1], [i](const C& c) { return c.GetCaption(i); },
                      [i](C& c, const String& v) { c.SetCaption(i, v); }, std::nullopt, stored);
 
-    TClassBuilder<TKvRegIniFile>(u"TKvRegIniFile", u"");
-
     TClassBuilder<TKvToolbar>(u"TKvToolbar", u"TKvCustomPanel")
         .Integer(u"Width", &TKvToolbar::Width, &TKvToolbar::SetWidth, 32)
         .Integer(u"Height", &TKvToolbar::Height, &TKvToolbar::SetHeight, 32)
@@ -742,7 +791,9 @@ void RegisterToolbars() {
                  &TKvToolbar::SetShowDockClientCaptions, false)
         .Boolean(u"AutoResize", &TKvToolbar::AutoResize, &TKvToolbar::SetAutoResize, true)
         .Boolean(u"AutoStyle", &TKvToolbar::AutoStyle, &TKvToolbar::SetAutoStyle, true)
-        .Custom(BackgroundProperty())
+        .Custom(BitmapProperty(
+            u"Background", [](TPersistent* o) -> const TBitmap& { return static_cast<TKvToolbar*>(o)->Background(); },
+            [](TPersistent* o, const TBitmap& v) { static_cast<TKvToolbar*>(o)->SetBackground(v); }))
         .Persistent(u"CustomizeCaptions", [](TKvToolbar& t) -> TKvCustomizeCaptions& { return t.CustomizeCaptions(); })
         .Reference<TCustomImageList>(u"Images", &TKvToolbar::Images, &TKvToolbar::SetImages)
         .Reference<TCustomImageList>(u"DisabledImages", &TKvToolbar::DisabledImages, &TKvToolbar::SetDisabledImages)

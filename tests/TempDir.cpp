@@ -3,6 +3,7 @@
 #include <stdlib.h>
 
 #include <fstream>
+#include <sstream>
 #include <stdexcept>
 #include <system_error>
 
@@ -25,4 +26,11 @@ std::filesystem::path TTempDir::Write(const std::string& name, const std::string
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!out) throw std::runtime_error("cannot write " + file.string());
     return file;
+}
+
+std::string FileContents(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
 }

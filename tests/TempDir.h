@@ -21,3 +21,6 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+// The bytes of a file ("" when it cannot be read).
+std::string FileContents(const std::filesystem::path& file);

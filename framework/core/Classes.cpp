@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "Streaming.h"
+
 // ---------------------------------------------------------------------------
 // TComponent
 
@@ -18,6 +20,9 @@ TComponent::~TComponent() {
         Destroying();
     }
     EndOfLife();
+    // The names of its event handlers that a layout gave it go with it, so
+    // that no later object at the same address inherits them.
+    ForgetHandlerNames(this);
 }
 
 void TComponent::Free() noexcept {

@@ -93,6 +93,7 @@ constexpr unsigned CM_MOUSEENTER = CM_BASE + 15;       // LParam: the control en
 constexpr unsigned CM_MOUSELEAVE = CM_BASE + 16;       // LParam: the control left
 constexpr unsigned CM_HITTEST = CM_BASE + 17;          // LParam: client point; Result: HT* code
 constexpr unsigned CM_DIALOGCHAR = CM_BASE + 18;       // WParam: character; Result 1 = handled
+constexpr unsigned CM_DIALOGKEY = CM_BASE + 19;       // WParam: key code (Enter, Escape); Result 1 = handled
 constexpr unsigned CM_BUTTONPRESSED = CM_BASE + 20;    // WParam: group; LParam: the sender
 constexpr unsigned CM_CONTROLCHANGE = CM_BASE + 21;    // WParam: control; LParam: 1 inserted, 0 removed
 constexpr unsigned CM_STYLECHANGED = CM_BASE + 23;     // the application style changed (no service here changes it)

@@ -161,7 +161,7 @@ String HandlerName(TPersistent* instance, const String& property) {
     return String();
 }
 
-void ForgetHandlerNames(TPersistent* instance) { HandlerNames().erase(instance); }
+void ForgetHandlerNames(TPersistent* instance) noexcept { HandlerNames().erase(instance); }
 
 std::uint32_t ReadColorValue(TReader& r) {
     if (r.NextValue() == vaIdent) {
@@ -340,6 +340,11 @@ void TReader::AddFixup(std::function<void(TComponent*)> assign, const String& na
 
 TNotifyEvent TReader::ResolveMethod(const String& name) const {
     if (auto* bindings = dynamic_cast<ILayoutRoot*>(root_)) return bindings->MethodByName(name);
+    return {};
+}
+
+std::any TReader::ResolveTypedHandler(const String& name) const {
+    if (auto* bindings = dynamic_cast<ILayoutRoot*>(root_)) return bindings->HandlerByName(name);
     return {};
 }
 
@@ -979,12 +984,9 @@ private:
                 return;
             }
             case vaBinary: {
+                const std::vector<std::uint8_t> bytes = r_.ReadBinary();
                 out_ += "{";
-                static const char* hex = "0123456789ABCDEF";
-                for (std::uint8_t b : r_.ReadBinary()) {
-                    out_ += hex[b >> 4];
-                    out_ += hex[b & 15];
-                }
+                out_ += BinaryToText(bytes.data(), bytes.size());
                 out_ += "}";
                 return;
             }
@@ -1001,6 +1003,17 @@ private:
 }  // namespace
 
 std::vector<std::uint8_t> ObjectTextToBinary(std::string_view text) { return TTextParser(text).Convert(); }
+
+std::string BinaryToText(const std::uint8_t* Data, std::size_t Size) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    std::string text;
+    text.reserve(2 * Size);
+    for (std::size_t i = 0; i < Size; ++i) {
+        text += kDigits[Data[i] >> 4];
+        text += kDigits[Data[i] & 15];
+    }
+    return text;
+}
 
 std::string ObjectBinaryToText(const std::vector<std::uint8_t>& data) { return TTextRenderer(data).Convert(); }
 

@@ -5,6 +5,7 @@
 // (embedded in the program) and in a binary form; both carry the same data.
 #pragma once
 
+#include <any>
 #include <climits>
 #include <cstdint>
 #include <functional>
@@ -67,6 +68,9 @@ class ILayoutRoot {
 public:
     virtual ~ILayoutRoot() = default;
     virtual TNotifyEvent MethodByName(const String& Name) const = 0;
+    // A handler of an event with other parameters than Sender: the handler's
+    // std::function type held in the std::any; empty when there is none.
+    virtual std::any HandlerByName(const String& Name) const { return {}; }
     virtual void BindField(const String& Name, TComponent* Component) = 0;
 };
 
@@ -107,10 +111,23 @@ public:
     // Component references are resolved after everything has been read.
     void AddFixup(std::function<void(TComponent*)> assign, const String& name);
     TNotifyEvent ResolveMethod(const String& name) const;
+    // The root's handler of that name for an event of type E; empty when the
+    // root has none of that type.
+    template <class E>
+    E ResolveHandler(const String& name) const {
+        if constexpr (std::is_same_v<E, TNotifyEvent>) {
+            return ResolveMethod(name);
+        } else {
+            const std::any handler = ResolveTypedHandler(name);
+            const E* typed = std::any_cast<E>(&handler);
+            return typed ? *typed : E();
+        }
+    }
 
     [[noreturn]] void Error(const String& message) const;
 
 private:
+    std::any ResolveTypedHandler(const String& name) const;
     std::uint8_t ReadByte();
     std::string ReadShortString();
     std::string ReadBytes(size_t n);
@@ -168,6 +185,10 @@ private:
 
 // Text form <-> binary form.
 std::vector<std::uint8_t> ObjectTextToBinary(std::string_view text);
+// Binary data as the text form writes it between the braces of a binary
+// value: two hexadecimal digits a byte. Layouts built into a program use it
+// for the pictures the program embeds.
+std::string BinaryToText(const std::uint8_t* Data, std::size_t Size);
 std::string ObjectBinaryToText(const std::vector<std::uint8_t>& data);
 
 // Reads a text layout into Root (creating its components).
@@ -235,7 +256,7 @@ void WriteColorValue(TWriter& w, std::uint32_t color);
 // them back.
 void RememberHandlerName(TPersistent* instance, const String& property, const String& method);
 String HandlerName(TPersistent* instance, const String& property);
-void ForgetHandlerNames(TPersistent* instance);
+void ForgetHandlerNames(TPersistent* instance) noexcept;
 
 // Typed registration of published properties.
 template <class T>
@@ -371,13 +392,17 @@ public:
         return Add(std::move(p));
     }
 
-    // An event, stored by the name of the root's handler.
-    TClassBuilder& Event(const char16_t* name, TNotifyEvent T::*member) {
+    // An event, stored by the name of the root's handler; E is the event's
+    // std::function type (TNotifyEvent or one with more parameters), C the
+    // class that declares it.
+    template <class E, class C>
+    TClassBuilder& Event(const char16_t* name, E C::*member) {
+        static_assert(std::is_base_of_v<C, T>, "the event must be a member of the class or of a base");
         TPropInfo p = Base(name, TPropKind::Event, {});
         const String propName = name;
         p.Read = [member, propName](TPersistent* o, TReader& r) {
             const String method = r.ReadIdent();
-            TNotifyEvent handler = r.ResolveMethod(method);
+            E handler = r.template ResolveHandler<E>(method);
             if (!handler) r.Error(u"Invalid property value " + method);
             Self(o).*member = handler;
             RememberHandlerName(o, propName, method);

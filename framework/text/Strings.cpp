@@ -70,6 +70,24 @@ void TStrings::EndUpdate() {
     if (--updateCount_ == 0) SetUpdateState(false);
 }
 
+void TStrings::Move(int CurIndex, int NewIndex) {
+    if (CurIndex == NewIndex) return;
+    CheckIndex(CurIndex);
+    CheckIndex(NewIndex);
+    const String line = Get(CurIndex);
+    TObject* object = GetObject(CurIndex);
+    BeginUpdate();
+    try {
+        Delete(CurIndex);
+        Insert(NewIndex, line);
+        PutObject(NewIndex, object);
+    } catch (...) {
+        EndUpdate();
+        throw;
+    }
+    EndUpdate();
+}
+
 void TStrings::LoadFromFile(const String& FileName) {
     TLineStore lines;
     lines.LoadFromFile(FileName);

@@ -36,6 +36,9 @@ public:
 
     virtual int IndexOf(const String& S) const;
     int IndexOfObject(TObject* AObject) const;
+    // Takes line CurIndex (with its object) out and puts it back at
+    // NewIndex; an index outside the list is the list's index error.
+    virtual void Move(int CurIndex, int NewIndex);
 
     // A nested bracket: SetUpdateState(true) runs when the outermost
     // BeginUpdate opens it, SetUpdateState(false) when the outermost EndUpdate

@@ -938,6 +938,11 @@ void TWinControl::SetFocus() {
     if (widget_) widget_->setFocus(Qt::OtherFocusReason);
 }
 
+void TWinControl::SetTabStop(bool v) {
+    tabStop_ = v;
+    if (widget_) widget_->setFocusPolicy(v ? Qt::StrongFocus : Qt::NoFocus);
+}
+
 void TWinControl::ApplyWidgetGeometry() {
     if (!widget_) return;
     widget_->applyingGeometry = true;
@@ -1154,6 +1159,7 @@ void TWinControl::WndProc(TMessage& m) {
             NotifyControls(CM_PARENTBIDIMODECHANGED);
             return;
         case CM_DIALOGCHAR:
+        case CM_DIALOGKEY:
             Broadcast(m);
             return;
         case CM_VISIBLECHANGED:

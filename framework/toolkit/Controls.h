@@ -428,8 +428,9 @@ public:
     // windows itself, so these three change nothing.
     int TabOrder() const { return tabOrder_; }
     void SetTabOrder(int v) { tabOrder_ = v; }
+    // A tab stop takes the focus by Tab and by a click.
     bool TabStop() const { return tabStop_; }
-    void SetTabStop(bool v) { tabStop_ = v; }
+    void SetTabStop(bool v);
     bool DoubleBuffered() const { return doubleBuffered_; }
     void SetDoubleBuffered(bool v) { doubleBuffered_ = v; }
 
@@ -638,4 +639,4 @@ void SimulateWindowMove(TWinControl* Window, int X, int Y);
 constexpr unsigned short VK_BACK = 0x08, VK_TAB = 0x09, VK_RETURN = 0x0D, VK_SHIFT = 0x10, VK_CONTROL = 0x11,
                          VK_MENU = 0x12, VK_ESCAPE = 0x1B, VK_SPACE = 0x20, VK_PRIOR = 0x21, VK_NEXT = 0x22,
                          VK_END = 0x23, VK_HOME = 0x24, VK_LEFT = 0x25, VK_UP = 0x26, VK_RIGHT = 0x27,
-                         VK_DOWN = 0x28, VK_INSERT = 0x2D, VK_DELETE = 0x2E;
+                         VK_DOWN = 0x28, VK_INSERT = 0x2D, VK_DELETE = 0x2E, VK_F4 = 0x73;

@@ -3,6 +3,8 @@
 #include <QTimer>
 
 #include "Controls.h"
+#include "Streaming.h"
+#include "ToolkitClasses.h"
 
 struct TTimer::Impl {
     QTimer timer;
@@ -40,4 +42,19 @@ void TTimer::UpdateTimer() {
 
 void TTimer::Timer() {
     if (enabled_ && OnTimer) OnTimer(this);
+}
+
+void TTimer::Loaded() {
+    TComponent::Loaded();
+    UpdateTimer();
+}
+
+void RegisterExtCtrlsClasses() {
+    RegisterToolkitClasses();
+    RegisterClassesOnce([] {
+        TClassBuilder<TTimer>(u"TTimer", u"")
+            .Boolean(u"Enabled", &TTimer::Enabled, &TTimer::SetEnabled, true)
+            .Integer(u"Interval", &TTimer::Interval, [](TTimer& t, int v) { t.SetInterval(v < 0 ? 0u : unsigned(v)); }, 1000)
+            .Event(u"OnTimer", &TTimer::OnTimer);
+    });
 }

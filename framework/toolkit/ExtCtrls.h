@@ -26,6 +26,9 @@ public:
     // Exchanges the handler; like Enabled, it decides whether the timer runs.
     void SetOnTimer(TNotifyEvent handler);
 
+    // A stored layout sets OnTimer directly: the timer starts once it is read.
+    void Loaded() override;
+
 protected:
     virtual void Timer();
 
@@ -37,3 +40,6 @@ private:
     bool enabled_ = true;
     unsigned interval_ = 1000;
 };
+
+// Registers the timer for stored layouts; safe to call more than once.
+void RegisterExtCtrlsClasses();

@@ -5,8 +5,11 @@
 #include <QEventLoop>
 #include <QMessageBox>
 #include <QScreen>
+#include <QTimer>
 #include <QWindow>
 
+#include <algorithm>
+#include <climits>
 #include <cstdio>
 
 #include "ControlWidget.h"
@@ -16,6 +19,12 @@
 
 TApplication* Application = new TApplication(nullptr);
 TScreen* Screen = new TScreen(nullptr);
+
+namespace {
+
+std::function<void(TCustomForm&)> gModalAutomation;
+
+}  // namespace
 
 TCustomForm* GetParentForm(TControl* Control) {
     TControl* c = Control;
@@ -162,7 +171,7 @@ TCustomForm::TCustomForm(TComponent* AOwner) : TCustomControl(AOwner) {
     SetBounds(0, 0, 320, 240);
 }
 
-TCustomForm::~TCustomForm() { ForgetHandlerNames(this); }
+TCustomForm::~TCustomForm() = default;
 
 void TCustomForm::BeforeDestruction() {
     if (!IsDestroying() && OnDestroy) GuardEvent([this] { OnDestroy(this); });
@@ -214,8 +223,75 @@ void TCustomForm::SnapToScreenEdges() {
     if (x != frame.x() || y != frame.y()) SetBounds(x, y, Width(), Height());
 }
 
+void TCustomForm::ApplyWindowFlags() {
+    QWidget* w = Widget();
+    Qt::WindowFlags flags = borderStyle_ == bsDialog ? Qt::Dialog : Qt::Window;
+    flags |= borderStyle_ == bsNone ? Qt::FramelessWindowHint : Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+    if (borderIcons_.Contains(biSystemMenu)) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    if (borderStyle_ != bsDialog) {
+        if (borderIcons_.Contains(biMinimize)) flags |= Qt::WindowMinimizeButtonHint;
+        if (borderIcons_.Contains(biMaximize)) flags |= Qt::WindowMaximizeButtonHint;
+    }
+    if (borderIcons_.Contains(biHelp)) flags |= Qt::WindowContextHelpButtonHint;
+    // A change of flags hides a window, so they are set only when they differ.
+    if (w->windowFlags() != flags) w->setWindowFlags(flags);
+}
+
+// The window system keeps a transient window above the window it belongs to.
+void TCustomForm::StayAboveActiveForm() {
+    if (popupMode_ != pmAuto) return;
+    QWidget* active = QApplication::activeWindow();
+    if (!active || active == Widget()) {
+        TCustomForm* main = Application ? Application->MainForm() : nullptr;
+        active = main && main != this && main->Widget() && main->Widget()->isVisible() ? main->Widget() : nullptr;
+    }
+    if (!active) return;
+    Widget()->winId();
+    active->winId();
+    if (Widget()->windowHandle() && active->windowHandle())
+        Widget()->windowHandle()->setTransientParent(active->windowHandle());
+}
+
+namespace {
+
+// The windowed controls of a container that take part in Tab, in the order
+// the Tab key visits them: by TabOrder within each container (controls
+// without one after the others, in their order), each followed by its own.
+void CollectTabStops(const TWinControl* container, std::vector<TWinControl*>& out) {
+    std::vector<TWinControl*> children;
+    for (int i = 0; i < container->ControlCount(); ++i)
+        if (auto* child = dynamic_cast<TWinControl*>(container->Controls(i))) children.push_back(child);
+    auto rank = [](const TWinControl* c) { return c->TabOrder() < 0 ? INT_MAX : c->TabOrder(); };
+    std::stable_sort(children.begin(), children.end(),
+                     [&](const TWinControl* a, const TWinControl* b) { return rank(a) < rank(b); });
+    for (TWinControl* child : children) {
+        if (child->TabStop()) out.push_back(child);
+        CollectTabStops(child, out);
+    }
+}
+
+}  // namespace
+
+void TCustomForm::ApplyTabOrder() {
+    std::vector<TWinControl*> stops;
+    CollectTabStops(this, stops);
+    for (size_t i = 1; i < stops.size(); ++i) {
+        QWidget* before = stops[i - 1]->Widget();
+        QWidget* after = stops[i]->Widget();
+        if (before && after) QWidget::setTabOrder(before, after);
+    }
+    if (activeControl_) return;
+    for (TWinControl* c : stops)
+        if (c->CanFocus()) {
+            c->SetFocus();
+            return;
+        }
+}
+
 void TCustomForm::Show() {
     PlaceOnScreen();
+    ApplyWindowFlags();
+    StayAboveActiveForm();
     QWidget* w = Widget();
     const bool fixed = borderStyle_ == bsSingle || borderStyle_ == bsDialog || borderStyle_ == bsToolWindow ||
                        borderStyle_ == bsNone;
@@ -230,6 +306,7 @@ void TCustomForm::Show() {
     }
     HandleNeeded();
     Realign();
+    ApplyTabOrder();
     if (activeControl_ && activeControl_->CanFocus()) activeControl_->SetFocus();
     if (OnShow) OnShow(this);
 }
@@ -255,10 +332,20 @@ void TCustomForm::Close() {
     }
 }
 
+void TCustomForm::SetModalAutomation(std::function<void(TCustomForm&)> automation) {
+    gModalAutomation = std::move(automation);
+}
+
 TModalResult TCustomForm::ShowModal() {
     modalResult_ = mrNone;
     Widget()->setWindowModality(Qt::ApplicationModal);
     Show();
+    if (gModalAutomation) {
+        QTimer::singleShot(0, Widget(), [this] {
+            GuardEvent([this] { gModalAutomation(*this); });
+            if (modalResult_ == mrNone) modalResult_ = mrCancel;
+        });
+    }
     QEventLoop loop;
     while (modalResult_ == mrNone && Widget()->isVisible()) loop.processEvents(QEventLoop::WaitForMoreEvents);
     Widget()->hide();
@@ -284,6 +371,17 @@ void TCustomForm::DoCreate() {
 TNotifyEvent TCustomForm::MethodByName(const String& Name) const {
     auto it = methods_.find(UpperCase(Name));
     return it == methods_.end() ? TNotifyEvent() : it->second;
+}
+
+std::any TCustomForm::HandlerByName(const String& Name) const {
+    auto it = handlers_.find(UpperCase(Name));
+    return it == handlers_.end() ? std::any() : it->second;
+}
+
+bool TCustomForm::KeyDown(unsigned short& Key, TShiftState Shift) {
+    if (TCustomControl::KeyDown(Key, Shift)) return true;
+    if ((Key != VK_RETURN && Key != VK_ESCAPE) || !Shift.Empty()) return false;
+    return Perform(CM_DIALOGKEY, Key) != 0;
 }
 
 void TCustomForm::BindField(const String& Name, TComponent* Component) {

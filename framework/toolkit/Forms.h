@@ -22,6 +22,10 @@ enum TPosition {
     poOwnerFormCenter
 };
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
+enum TBorderIcon { biSystemMenu, biMinimize, biMaximize, biHelp };
+using TBorderIcons = Set<TBorderIcon>;
+// pmAuto: a form shown while another one is active stays above that one.
+enum TPopupMode { pmNone, pmAuto, pmExplicit };
 using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
 using TModalResult = int;
 constexpr TModalResult mrNone = 0, mrOk = 1, mrCancel = 2;
@@ -34,6 +38,12 @@ public:
 
     TFormBorderStyle BorderStyle() const { return borderStyle_; }
     void SetBorderStyle(TFormBorderStyle v);
+    // The buttons of the title bar; a dialog border has neither minimize
+    // nor maximize.
+    TBorderIcons BorderIcons() const { return borderIcons_; }
+    void SetBorderIcons(TBorderIcons v) { borderIcons_ = v; }
+    TPopupMode PopupMode() const { return popupMode_; }
+    void SetPopupMode(TPopupMode v) { popupMode_ = v; }
     TWindowState WindowState() const { return windowState_; }
     void SetWindowState(TWindowState v);
     TPosition Position() const { return position_; }
@@ -56,8 +66,16 @@ public:
 
     void Show();
     void Close();
+    // Shows the form and runs a local event loop until ModalResult is set
+    // or the form is hidden; returns the result (mrCancel when none was set).
     TModalResult ShowModal();
     void Release();
+
+    // Called with the form each time a form has been shown modally, from the
+    // event loop once the form is up: tests and batch runs answer a modal
+    // form through it. An automation that leaves the form open has it closed
+    // with mrCancel, so that no run waits for a user who is not there.
+    static void SetModalAutomation(std::function<void(TCustomForm&)> automation);
 
     TNotifyEvent OnCreate;
     TNotifyEvent OnDestroy;
@@ -69,6 +87,7 @@ public:
     void DoCreate();
 
     TNotifyEvent MethodByName(const String& Name) const override;
+    std::any HandlerByName(const String& Name) const override;
     void BindField(const String& Name, TComponent* Component) override;
 
     // WM_SYSCOMMAND with SC_SIZE + a WMSZ_ edge starts the platform's own
@@ -84,6 +103,15 @@ protected:
     // Reads the window's stored layout (text form), then lines everything up.
     void ReadLayout(std::string_view layoutText);
     void RegisterMethod(const String& name, TNotifyEvent handler);
+    // A handler for an event with more parameters than Sender (E is the
+    // event's std::function type, as the class registered it).
+    template <class E>
+    void RegisterHandler(const String& name, E handler) {
+        handlers_[UpperCase(name)] = std::move(handler);
+    }
+    // Enter clicks the default button, Escape the cancel button, unless
+    // the focused control takes the key itself.
+    bool KeyDown(unsigned short& Key, TShiftState Shift) override;
     template <class C>
     void RegisterField(const String& name, C*& field) {
         fields_[UpperCase(name)] = [&field](TComponent* c) { field = dynamic_cast<C*>(c); };
@@ -92,8 +120,14 @@ protected:
 private:
     void PlaceOnScreen();
     void SnapToScreenEdges();
+    void ApplyWindowFlags();
+    void StayAboveActiveForm();
+    // Qt's focus chain in TabOrder, and the first control in it focused.
+    void ApplyTabOrder();
 
     TFormBorderStyle borderStyle_ = bsSizeable;
+    TBorderIcons borderIcons_{biSystemMenu, biMinimize, biMaximize};
+    TPopupMode popupMode_ = pmNone;
     TWindowState windowState_ = wsNormal;
     TPosition position_ = poDefaultPosOnly;
     bool screenSnap_ = false;
@@ -103,6 +137,7 @@ private:
     bool placed_ = false;
     TWinControl* activeControl_ = nullptr;
     std::map<String, TNotifyEvent> methods_;
+    std::map<String, std::any> handlers_;
     std::map<String, std::function<void(TComponent*)>> fields_;
 };
 

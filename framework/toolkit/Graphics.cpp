@@ -814,3 +814,16 @@ TBitmap* AllocPatternBitmap(TColor BkColor, TColor FgColor) {
     }
     return entry;
 }
+
+TRect Frame3D(TCanvas& Canvas, const TRect& r, TColor TopLeft, TColor BottomRight) {
+    Canvas.Pen().SetStyle(psSolid);
+    Canvas.Pen().SetColor(TopLeft);
+    Canvas.MoveTo(r.Left, r.Bottom - 1);
+    Canvas.LineTo(r.Left, r.Top);
+    Canvas.LineTo(r.Right, r.Top);
+    Canvas.Pen().SetColor(BottomRight);
+    Canvas.MoveTo(r.Right - 1, r.Top + 1);
+    Canvas.LineTo(r.Right - 1, r.Bottom - 1);
+    Canvas.LineTo(r.Left, r.Bottom - 1);
+    return InflateRect(r, -1, -1);
+}

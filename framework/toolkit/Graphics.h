@@ -295,3 +295,8 @@ void GradientFillCanvas(TCanvas& canvas, TColor start, TColor stop, const TRect&
 // y are both even or both odd, which are FgColor. The bitmap is shared and
 // lives to the end of the program; callers do not free it.
 TBitmap* AllocPatternBitmap(TColor BkColor, TColor FgColor);
+
+// A one-pixel edge around r: its top row and left column in TopLeft, the
+// rest of its right column and bottom row in BottomRight. Returns r inset by
+// one, for the next edge inside (a sunken field is two of them).
+TRect Frame3D(TCanvas& Canvas, const TRect& r, TColor TopLeft, TColor BottomRight);

@@ -16,6 +16,24 @@ const TEnumType kFontStyleType{u"TFontStyle", {u"fsBold", u"fsItalic", u"fsUnder
 const TEnumType kFontPitchType{u"TFontPitch", {u"fpDefault", u"fpVariable", u"fpFixed"}};
 const TEnumType kDragModeType{u"TDragMode", {u"dmManual", u"dmAutomatic"}};
 const TEnumType kAnchorKindType{u"TAnchorKind", {u"akLeft", u"akTop", u"akRight", u"akBottom"}};
+const TEnumType kBorderIconType{u"TBorderIcon", {u"biSystemMenu", u"biMinimize", u"biMaximize", u"biHelp"}};
+const TEnumType kPopupModeType{u"TPopupMode", {u"pmNone", u"pmAuto", u"pmExplicit"}};
+
+TPropInfo BitmapProperty(const char16_t* Name, std::function<const TBitmap&(TPersistent*)> Get,
+                         std::function<void(TPersistent*, const TBitmap&)> Set) {
+    TPropInfo p;
+    p.Name = Name;
+    p.Kind = TPropKind::Integer;
+    p.Read = [Set](TPersistent* o, TReader& r) {
+        const std::vector<std::uint8_t> data = r.ReadBinary();
+        TBitmap picture;
+        if (!picture.LoadFromData(data.data(), data.size())) r.Error(u"Invalid image data");
+        Set(o, picture);
+    };
+    p.Write = [Get](TPersistent* o, TWriter& w) { w.WriteBinary(Get(o).SaveToData()); };
+    p.IsDefault = [Get](TPersistent* o) { return Get(o).Empty(); };
+    return p;
+}
 
 namespace {
 
@@ -80,6 +98,7 @@ void RegisterControls() {
         .Boolean(u"Visible", &TControl::Visible, &TControl::SetVisible, true)
         .Event(u"OnClick", &TControl::OnClick)
         .Event(u"OnDblClick", &TControl::OnDblClick)
+        .Event(u"OnMouseDown", &TControl::OnMouseDown)
         .Event(u"OnMouseEnter", &TControl::OnMouseEnter)
         .Event(u"OnMouseLeave", &TControl::OnMouseLeave)
         .Event(u"OnResize", &TControl::OnResize);
@@ -99,16 +118,25 @@ void RegisterControls() {
         .Boolean(u"FullRepaint", &TCustomPanel::FullRepaint, &TCustomPanel::SetFullRepaint, true)
         .Boolean(u"UseDockManager", &TCustomPanel::UseDockManager, &TCustomPanel::SetUseDockManager, false);
     TClassBuilder<TPanel>(u"TPanel", u"TCustomPanel");
-    TClassBuilder<TButton>(u"TButton", u"TCustomControl");
+    TClassBuilder<TButton>(u"TButton", u"TCustomControl")
+        .Boolean(u"Cancel", &TButton::Cancel, &TButton::SetCancel, false)
+        .Boolean(u"Default", &TButton::Default, &TButton::SetDefault, false)
+        .Boolean(u"HotTrack", &TButton::HotTrack, &TButton::SetHotTrack, false)
+        .Integer(u"ModalResult", &TButton::ModalResult, &TButton::SetModalResult, mrNone)
+        .Boolean(u"TabStop", &TButton::TabStop, &TButton::SetTabStop, true);
 }
 
 void RegisterForms() {
     TClassBuilder<TCustomForm>(u"TCustomForm", u"TCustomControl")
         .Integer(u"ClientWidth", &TCustomForm::ClientWidth, &TCustomForm::SetClientWidth)
         .Integer(u"ClientHeight", &TCustomForm::ClientHeight, &TCustomForm::SetClientHeight)
+        .SetOf<TBorderIcon>(u"BorderIcons", kBorderIconType, &TCustomForm::BorderIcons, &TCustomForm::SetBorderIcons,
+                            TBorderIcons{biSystemMenu, biMinimize, biMaximize})
         .Enumeration<TFormBorderStyle>(u"BorderStyle", kFormBorderStyleType, &TCustomForm::BorderStyle,
                                        &TCustomForm::SetBorderStyle, bsSizeable)
         .Integer(u"PixelsPerInch", &TCustomForm::PixelsPerInch, &TCustomForm::SetPixelsPerInch)
+        .Enumeration<TPopupMode>(u"PopupMode", kPopupModeType, &TCustomForm::PopupMode, &TCustomForm::SetPopupMode,
+                                 pmNone)
         .Enumeration<TPosition>(u"Position", kPositionType, &TCustomForm::Position, &TCustomForm::SetPosition,
                                 poDefaultPosOnly)
         .Boolean(u"ScreenSnap", &TCustomForm::ScreenSnap, &TCustomForm::SetScreenSnap, false)

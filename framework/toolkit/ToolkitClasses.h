@@ -2,6 +2,9 @@
 // of the toolkit's enumerations as layouts write them.
 #pragma once
 
+#include <functional>
+
+#include "Graphics.h"
 #include "Streaming.h"
 
 // Registers the toolkit's own classes (fonts, controls, panels, forms); safe
@@ -20,3 +23,11 @@ extern const TEnumType kFontStyleType;
 extern const TEnumType kFontPitchType;
 extern const TEnumType kDragModeType;
 extern const TEnumType kAnchorKindType;
+extern const TEnumType kBorderIconType;
+extern const TEnumType kPopupModeType;
+
+// A picture property stored as the binary data of its image (PNG); an
+// empty picture is not stored. Reading data that is no picture is the
+// reader's error.
+TPropInfo BitmapProperty(const char16_t* Name, std::function<const TBitmap&(TPersistent*)> Get,
+                         std::function<void(TPersistent*, const TBitmap&)> Set);

@@ -55,11 +55,14 @@ public:
         RegisterField(u"Inner", Inner);
         RegisterMethod(u"TopClick", [this](TObject*) { ++clicks; });
         RegisterMethod(u"FormCreate", [this](TObject*) { created = true; });
+        RegisterHandler<TMouseEvent>(u"TopMouseDown",
+                                     [this](TObject*, TMouseButton, TShiftState, int x, int y) { presses.push_back({x, y}); });
         ReadLayout(layout);
     }
     TNamesPanel* Top1 = nullptr;
     TPanel* Inner = nullptr;
     int clicks = 0;
+    std::vector<TPoint> presses;
     bool created = false;
 };
 
@@ -262,6 +265,30 @@ TEST(Streaming, AnIntegerPropertyRefusesAValueBeyond32Bits) {
     const char* layout = "object LayoutForm: TLayoutForm\n  Width = 4294967396\nend\n";
     EXPECT_EQ(ReadError([&] { TOwned<TLayoutForm>(new TLayoutForm(nullptr, layout)); }),
               "Error reading LayoutForm.Width: Invalid property value 4294967396");
+}
+
+// An event with more parameters than Sender is bound to the root's handler
+// of its own type, and written back under that handler's name; a handler of
+// another type does not fit it.
+TEST(Streaming, EventsWithMoreParametersFindHandlersOfTheirType) {
+    RegisterTestClasses();
+    const char* layout = "object LayoutForm: TLayoutForm\n  object Top1: TNamesPanel\n    Width = 50\n"
+                         "    Height = 20\n    OnMouseDown = TopMouseDown\n  end\nend\n";
+    TOwned<TLayoutForm> form(new TLayoutForm(nullptr, layout));
+    SimulateMouseDown(form->Top1, mbLeft, 7, 9);
+    SimulateMouseUp(form->Top1, mbLeft, 7, 9);
+    EXPECT_EQ(form->presses, (std::vector<TPoint>{{7, 9}}));
+    EXPECT_NE(WriteComponentToText(form.get()).find("OnMouseDown = TopMouseDown"), std::string::npos);
+
+    // The handler's name goes with the control.
+    TPersistent* gone = form->Top1;
+    EXPECT_EQ(HandlerName(gone, u"OnMouseDown"), u"TopMouseDown");
+    form->Top1->Free();
+    EXPECT_EQ(HandlerName(gone, u"OnMouseDown"), u"");
+
+    const char* wrongType = "object LayoutForm: TLayoutForm\n  OnMouseDown = TopClick\nend\n";
+    EXPECT_EQ(ReadError([&] { TOwned<TLayoutForm>(new TLayoutForm(nullptr, wrongType)); }),
+              "Error reading LayoutForm.OnMouseDown: Invalid property value TopClick");
 }
 
 // Binary layouts of objects named P1, P2 … or of lists in a property of the

@@ -70,6 +70,21 @@ TEST(StringList, ObjectsFollowTheirLines) {
     EXPECT_EQ(list.IndexOfObject(nullptr), -1);
 }
 
+TEST(StringList, MoveTakesTheLineWithItsObjectToItsNewPlace) {
+    TObject object;
+    TStringList list;
+    list.SetText(u"a\nb\nc\nd\n");
+    list.PutObject(0, &object);
+    list.Move(0, 2);
+    EXPECT_EQ(list.Text(), u"b\nc\na\nd\n");
+    EXPECT_EQ(list.IndexOfObject(&object), 2);
+    list.Move(3, 0);
+    EXPECT_EQ(list.Text(), u"d\nb\nc\na\n");
+    EXPECT_THROW(list.Move(0, 4), EListError);
+    EXPECT_THROW(list.Move(-1, 0), EListError);
+    EXPECT_EQ(list.Text(), u"d\nb\nc\na\n");
+}
+
 TEST(StringList, IndexOutOfBoundsRaises) {
     TStringList list;
     list.Add(u"only");

@@ -2,9 +2,14 @@
 // pixels with transparency, into the PNG strip that the program embeds
 // (app/res/ImageList1.png), and optionally a large preview for review by
 // eye (every picture eight times enlarged on the button face, with the
-// image list's own greyed form below it).
+// image list's own greyed form below it). With --spacers it draws instead
+// the two glyphs of the toolbar customization dialog's spacer items
+// (components/res/BtnSpacer.png, components/res/BtnGrooveSpacer.png): two
+// frames of 16 x 16 each, enabled and greyed, on a background whose colour
+// (the bottom-left pixel's) is transparent.
 //
 //   glyphs STRIP.png [PREVIEW.png]
+//   glyphs --spacers SPACER.png GROOVED.png
 
 #include <cstdio>
 #include <map>
@@ -192,6 +197,46 @@ const TGlyph kLightning = {
     "....YY..........",
 };
 
+// A gap between two controls, an arrow across it: "Add a Spacer".
+const TGlyph kSpacer = {
+    "................",
+    "................",
+    ".DD..........DD.",
+    ".Dw..........Dw.",
+    ".Dw..........Dw.",
+    ".Dw..K....K..Dw.",
+    ".Dw.KK....KK.Dw.",
+    ".DwKKKKKKKKKKDw.",
+    ".Dw.KK....KK.Dw.",
+    ".Dw..K....K..Dw.",
+    ".Dw..........Dw.",
+    ".Dw..........Dw.",
+    ".Dw..........Dw.",
+    ".DD..........DD.",
+    "................",
+    "................",
+};
+
+// The same gap with a groove line in it: "Add a Grooved Spacer".
+const TGlyph kGrooveSpacer = {
+    "................",
+    "................",
+    ".DD....Dw....DD.",
+    ".Dw....Dw....Dw.",
+    ".Dw....Dw....Dw.",
+    ".Dw..K.Dw.K..Dw.",
+    ".Dw.KK.Dw.KK.Dw.",
+    ".DwKKKKDwKKKKDw.",
+    ".Dw.KK.Dw.KK.Dw.",
+    ".Dw..K.Dw.K..Dw.",
+    ".Dw....Dw....Dw.",
+    ".Dw....Dw....Dw.",
+    ".Dw....Dw....Dw.",
+    ".DD....Dw....DD.",
+    "................",
+    "................",
+};
+
 // The strip in index order; a grey picture is its coloured one in grey.
 struct TEntry {
     const TGlyph* glyph;
@@ -267,13 +312,35 @@ void WritePreview(const TImageList& list, const std::string& path) {
 
 }  // namespace
 
+// A spacer glyph: the picture, then the same in grey, on the mask colour.
+bool WriteSpacerGlyph(const TGlyph& glyph, const std::string& path) {
+    TBitmap frames(2 * kSize, kSize);
+    frames.Canvas().Brush().SetColor(kMask);
+    frames.Canvas().FillRect(Rect(0, 0, frames.Width(), frames.Height()));
+    if (!PaintGlyph(frames.Canvas(), 0, {&glyph, false}) || !PaintGlyph(frames.Canvas(), kSize, {&glyph, true})) {
+        std::fprintf(stderr, "glyphs: a spacer picture is not 16 x 16 or uses an unknown colour\n");
+        return false;
+    }
+    if (!WriteFile(path, frames.SaveToData())) {
+        std::fprintf(stderr, "glyphs: cannot write %s\n", path.c_str());
+        return false;
+    }
+    return true;
+}
+
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: glyphs STRIP.png [PREVIEW.png]\n");
+    const bool spacers = argc == 4 && std::string(argv[1]) == "--spacers";
+    if (argc < 2 || (!spacers && std::string(argv[1]).rfind("--", 0) == 0)) {
+        std::fprintf(stderr, "usage: glyphs STRIP.png [PREVIEW.png]\n       glyphs --spacers SPACER.png GROOVED.png\n");
         return 1;
     }
     StartPlatform(argc, argv, TPlatformMode::Offscreen);
     UseClassicPalette();
+    if (spacers) {
+        const bool ok = WriteSpacerGlyph(kSpacer, argv[2]) && WriteSpacerGlyph(kGrooveSpacer, argv[3]);
+        StopPlatform();
+        return ok ? 0 : 1;
+    }
     const int count = static_cast<int>(std::size(kEntries));
     TBitmap strip(kSize * count, kSize);
     strip.Canvas().Brush().SetColor(kMask);
