@@ -50,9 +50,16 @@ int TRichTextLines::AddFrom(const TStrings& Source, int Index) {
     const TLineStore* source = Source.Store();
     if (!source) return TStrings::AddFrom(Source, Index);
     if (Index < 0 || Index >= source->Count()) Source.Get(Index);  // raises the source's index error
-    const std::string_view bytes = source->LineBytes(Index);
-    if (bytes.find_first_of("\r\n") != std::string_view::npos) return Add(source->Get(Index));
-    document_.store_.AddUtf8(bytes);
+    // A line of a file holds no break; a line that was added may.
+    int fileLine;
+    if (source->FileLineOf(Index, fileLine)) {
+        document_.store_.AddFrom(*source, Index);
+    } else {
+        std::string buffer;
+        const std::string_view bytes = source->LineUtf8(Index, buffer).Bytes;
+        if (bytes.find_first_of("\r\n") != std::string_view::npos) return Add(source->Get(Index));
+        document_.store_.AddUtf8(bytes);
+    }
     document_.Changed();
     return Count() - 1;
 }
