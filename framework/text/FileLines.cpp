@@ -10,6 +10,8 @@
 #include <exception>
 #include <thread>
 
+#include "SysUtils.h"
+
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -68,6 +70,12 @@ bool ReadFully(int fd, char* data, std::size_t size, std::uint64_t offset, int& 
 
 TFileChangedHandler SetFileChangedHandler(TFileChangedHandler handler) {
     return std::exchange(ChangedHandler(), std::move(handler));
+}
+
+String FileChangedMessage(const String& fileName) {
+    return u"The file \"" + DisplayFileName(ExpandFileName(fileName)) +
+           u"\" changed on disk after it was loaded; lines that no longer read as loaded are shown as unavailable. "
+           u"Refresh reloads the file";
 }
 
 void TBitArray::Set(std::uint64_t i) {
@@ -668,25 +676,34 @@ String TFileLines::Get(int i) const {
 
 String TFileLines::Mid(int i, int start, int count) const {
     if (start < 0) start = 0;
+    if (count <= 0) return String();
+    std::uint64_t local;
+    const Segment& segment = SegmentOf(i, local);
+    const bool ascii = !segment.nonAscii.Get(local);
+    const std::uint64_t lineStart = segment.Start(local);
+    const std::uint64_t lineEnd = segment.NextStart(local) - static_cast<std::uint64_t>(BreakUnits(segment, local, i) * unitSize_);
+    if (unitSize_ == 1 && ascii) {
+        // The hot path of counting and filtering: a short piece of an ASCII
+        // line, most often inside one cached block.
+        const std::uint64_t from = lineStart + static_cast<std::uint64_t>(start);
+        if (from >= lineEnd) return String();
+        const std::uint64_t to = std::min(lineEnd, from + static_cast<std::uint64_t>(count));
+        const std::uint64_t block = from / kBlockSize;
+        if (block == (to - 1) / kBlockSize) {
+            const char* data = Block(block);
+            if (!data) return String(static_cast<std::size_t>(to - from), kUnavailableUnit);
+            const auto* bytes = reinterpret_cast<const unsigned char*>(data + (from - block * kBlockSize));
+            return String(bytes, bytes + (to - from));
+        }
+    }
     const int length = Length(i);
-    if (count <= 0 || start >= length) return String();
+    if (start >= length) return String();
     const int n = std::min(count, length - start);
-    const bool ascii = IsAscii(i);
     if (unitSize_ == 1 && !ascii && !windows1252_) return Get(i).substr(static_cast<std::size_t>(start), static_cast<std::size_t>(n));
 
-    std::uint64_t from, to;
-    ContentRange(i, from, to);
-    from += static_cast<std::uint64_t>(start) * static_cast<std::uint64_t>(unitSize_);
-    to = std::min(to, from + static_cast<std::uint64_t>(n) * static_cast<std::uint64_t>(unitSize_));
+    const std::uint64_t from = lineStart + static_cast<std::uint64_t>(start) * static_cast<std::uint64_t>(unitSize_);
+    const std::uint64_t to = std::min(lineEnd, from + static_cast<std::uint64_t>(n) * static_cast<std::uint64_t>(unitSize_));
     String piece;
-    const std::uint64_t block = from / kBlockSize;
-    if (block == (to - 1) / kBlockSize && unitSize_ == 1 && ascii) {
-        // The common case: a short ASCII piece inside one cached block.
-        const char* data = Block(block);
-        if (!data) return String(static_cast<std::size_t>(n), kUnavailableUnit);
-        const auto* bytes = reinterpret_cast<const unsigned char*>(data + (from - block * kBlockSize));
-        return String(bytes, bytes + (to - from));
-    }
     std::string raw(static_cast<std::size_t>(to - from), '\0');
     if (!ReadBytes(from, to, raw.data())) return String(static_cast<std::size_t>(n), kUnavailableUnit);
     const auto* bytes = reinterpret_cast<const unsigned char*>(raw.data());

@@ -46,6 +46,10 @@ struct TLineText {
 using TFileChangedHandler = std::function<void(const String& fileName)>;
 // Returns the previous handler.
 TFileChangedHandler SetFileChangedHandler(TFileChangedHandler handler);
+// What the user is told: "The file "<full path>" changed on disk after it
+// was loaded; lines that no longer read as loaded are shown as unavailable.
+// Refresh reloads the file".
+String FileChangedMessage(const String& fileName);
 
 // The character shown for each code unit of a line that is unavailable.
 constexpr char16_t kUnavailableUnit = 0xFFFD;
