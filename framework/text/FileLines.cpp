@@ -502,6 +502,11 @@ void TFileLines::FinishIndex() {
     }
     std::uint64_t units = 0;
     for (Segment& segment : segments_) {
+        // The index grew by half again whenever it was full: give back the slack.
+        segment.groupBase.ShrinkToFit();
+        segment.offsets.ShrinkToFit();
+        segment.bigStarts.ShrinkToFit();
+        segment.deficits.ShrinkToFit();
         const std::size_t words = static_cast<std::size_t>((segment.count + 63) / 64);
         segment.rank.Resize(words);
         std::uint32_t nonAsciiBefore = 0;
@@ -512,13 +517,34 @@ void TFileLines::FinishIndex() {
         segment.unitsBefore.Resize(words);
         for (std::size_t g = 0; g < words; ++g) {
             segment.unitsBefore[g] = units;
-            const std::uint64_t from = g * kGroup;
-            const std::uint64_t to = std::min<std::uint64_t>(from + kGroup, segment.count);
-            for (std::uint64_t local = from; local < to; ++local)
-                units += static_cast<std::uint64_t>(Length(static_cast<int>(segment.firstLine + local)));
+            units += GroupUnits(segment, g);
         }
     }
     totalUnits_ = units;
+}
+
+std::uint64_t TFileLines::GroupUnits(const Segment& segment, std::size_t group) const {
+    const std::uint64_t from = group * kGroup;
+    const std::uint64_t to = std::min<std::uint64_t>(from + kGroup, segment.count);
+    if (unitSize_ != 1) {
+        std::uint64_t units = 0;
+        for (std::uint64_t local = from; local < to; ++local)
+            units += static_cast<std::uint64_t>(Length(static_cast<int>(segment.firstLine + local)));
+        return units;
+    }
+    // A group's lines are 64 consecutive bits of each bit array: its bytes
+    // less one break byte per line, one more per CR LF, and the UTF-8
+    // deficits of its non-ASCII lines.
+    std::uint64_t units = segment.NextStart(to - 1) - segment.Start(from);
+    std::uint64_t breaks = (to - from) + static_cast<std::uint64_t>(std::popcount(segment.longBreaks.Word(group)));
+    if (!lastTerminated_ && segment.firstLine + to == static_cast<std::uint64_t>(count_)) --breaks;
+    units -= breaks;
+    if (!segment.deficits.Empty()) {
+        const std::uint32_t first = segment.rank[group];
+        const auto n = static_cast<std::uint32_t>(std::popcount(segment.nonAscii.Word(group)));
+        for (std::uint32_t k = first; k < first + n; ++k) units -= segment.deficits[k];
+    }
+    return units;
 }
 
 TFileLines::~TFileLines() {

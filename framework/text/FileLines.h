@@ -105,6 +105,8 @@ private:
     bool ReadBytes(std::uint64_t from, std::uint64_t to, char* out) const;
     void NoteChanged() const;
     void FinishIndex();
+    // Code units of the lines of one group of a segment, breaks not counted.
+    std::uint64_t GroupUnits(const Segment& segment, std::size_t group) const;
 
     int fd_ = -1;
     String fileName_;

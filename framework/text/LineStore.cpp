@@ -211,11 +211,6 @@ void TLineStore::Put(int i, std::u16string_view line) {
 // ---------------------------------------------------------------------------
 // Positions
 
-std::uint64_t TLineStore::TotalUnits() const {
-    if (!file_) return memory_.TotalUnits();
-    return mixed_ ? mixedUnits_ : file_->TotalUnits();
-}
-
 void TLineStore::ForgetSamplesFrom(int line) const {
     // The sample for a block stays valid while the block starts at or before
     // the first changed line.

@@ -59,7 +59,10 @@ public:
     void Put(int i, std::u16string_view line);
 
     // Code units in all lines together (breaks not counted).
-    std::uint64_t TotalUnits() const;
+    std::uint64_t TotalUnits() const {
+        if (!file_) return memory_.TotalUnits();
+        return mixed_ ? mixedUnits_ : file_->TotalUnits();
+    }
     // Code units in lines 0 .. line-1 (line may be Count()).
     std::uint64_t UnitsBefore(int line) const;
     // The largest i <= Count() whose UnitsBefore(i) + i is at most pos.
