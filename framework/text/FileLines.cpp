@@ -33,21 +33,33 @@ TFileChangedHandler& ChangedHandler() {
 }
 
 // Cheap and order-sensitive: a byte changed, moved or cut off changes it.
+// Four independent lanes of running sums, so that the loop keeps up with
+// memory (it runs over every block read again, the colouring pass's too).
 std::uint64_t BlockChecksum(const char* data, std::size_t size) {
-    std::uint64_t a = 0;
-    std::uint64_t b = 0;
+    constexpr int kLanes = 4;
+    std::uint64_t sums[kLanes] = {};
+    std::uint64_t sumsOfSums[kLanes] = {};
     std::size_t i = 0;
-    for (; i + 8 <= size; i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, data + i, 8);
-        a += word;
-        b += a;
+    for (; i + 8 * kLanes <= size; i += 8 * kLanes) {
+        for (int lane = 0; lane < kLanes; ++lane) {
+            std::uint64_t word;
+            std::memcpy(&word, data + i + 8 * lane, 8);
+            sums[lane] += word;
+            sumsOfSums[lane] += sums[lane];
+        }
     }
+    std::uint64_t tail = 0;
+    std::uint64_t tailSums = 0;
     for (; i < size; ++i) {
-        a += static_cast<unsigned char>(data[i]);
-        b += a;
+        tail += static_cast<unsigned char>(data[i]);
+        tailSums += tail;
     }
-    return a ^ (b * 0x9E3779B97F4A7C15ull) ^ size;
+    std::uint64_t hash = size;
+    for (int lane = 0; lane < kLanes; ++lane) {
+        hash = (hash ^ sums[lane]) * 0x9E3779B97F4A7C15ull;
+        hash = (hash ^ sumsOfSums[lane]) * 0xC2B2AE3D27D4EB4Full;
+    }
+    return (hash ^ tail) * 0x165667B19E3779F9ull ^ tailSums;
 }
 
 // Reads exactly size bytes at offset; false when the file ends first.
@@ -106,6 +118,9 @@ struct TFileLines::Segment {
     TPodArray<std::uint64_t> unitsBefore;  // code units of all lines (of the file) before each group
 
     void RecordStart(std::uint64_t pos) {
+        // Lines are counted in an int: stop a file of more lines (say, a
+        // file of nothing but breaks) before its index fills the memory.
+        if (count == static_cast<std::uint64_t>(INT32_MAX)) throw std::bad_alloc();
         const std::uint64_t local = count++;
         if (local % kGroup == 0) {
             groupBase.PushBack(pos);
