@@ -1,10 +1,15 @@
 // Painting kit costs: gradients at the sizes panels and buttons repaint,
 // frames, and the canvas primitives beneath them; and what a click costs the
-// rich-text view on a long line scrolled sideways.
+// rich-text view on a long line scrolled sideways; and one screen of a big
+// log painted and clicked at its top, middle and end.
 //
 //   paint_bench [--benchmark_filter=...]
+//   LUMIVAR_PAINT_LOG=FILE paint_bench --benchmark_filter=ViewScreen
 
 #include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdlib>
 
 #include "KvCommon.h"
 #include "KvGrafx.h"
@@ -76,6 +81,41 @@ void BM_ViewPointOnLongLine(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(view->PositionAt(500, 8));
 }
 BENCHMARK(BM_ViewPointOnLongLine)->Arg(200)->Arg(4000)->Arg(16000)->Unit(benchmark::kMillisecond);
+
+// Scrolls a view of the log named by LUMIVAR_PAINT_LOG to its top (0),
+// middle (1) or end (2), paints the window and clicks into the middle of
+// the screen: the cost must not depend on where in the file the screen is.
+void BM_ViewScreenAt(benchmark::State& state) {
+    const char* log = std::getenv("LUMIVAR_PAINT_LOG");
+    if (!log) {
+        state.SkipWithError("set LUMIVAR_PAINT_LOG to a log file");
+        return;
+    }
+    static TForm* form = nullptr;
+    static TRichEdit* view = nullptr;
+    if (!form) {
+        form = new TForm(nullptr);
+        form->SetBounds(0, 0, 1025, 479);
+        view = new TRichEdit(form);
+        view->SetParent(form);
+        view->SetAlign(alClient);
+        view->Font().SetName(u"Consolas");
+        view->Font().SetHeight(-13);
+        view->Lines()->LoadFromFile(Utf8ToString(log));
+    }
+    const int count = view->Lines()->Count();
+    const int top = state.range(0) == 0 ? 0 : state.range(0) == 1 ? count / 2 : std::max(0, count - view->VisibleLineCount());
+    TBitmap shot;
+    for (auto _ : state) {
+        view->SetTopLine(top);
+        form->GetWindowImage(shot);
+        SimulateMouseDown(form, mbLeft, 300, 200);
+        SimulateMouseUp(form, mbLeft, 300, 200);
+        benchmark::DoNotOptimize(view->SelStart());
+    }
+    state.SetLabel(state.range(0) == 0 ? "top" : state.range(0) == 1 ? "middle" : "end");
+}
+BENCHMARK(BM_ViewScreenAt)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -50,9 +50,16 @@ int TRichTextLines::AddFrom(const TStrings& Source, int Index) {
     const TLineStore* source = Source.Store();
     if (!source) return TStrings::AddFrom(Source, Index);
     if (Index < 0 || Index >= source->Count()) Source.Get(Index);  // raises the source's index error
-    const std::string_view bytes = source->LineBytes(Index);
-    if (bytes.find_first_of("\r\n") != std::string_view::npos) return Add(source->Get(Index));
-    document_.store_.AddUtf8(bytes);
+    // A line of a file holds no break; a line that was added may.
+    int fileLine;
+    if (source->FileLineOf(Index, fileLine)) {
+        document_.store_.AddFrom(*source, Index);
+    } else {
+        std::string buffer;
+        const std::string_view bytes = source->LineUtf8(Index, buffer).Bytes;
+        if (bytes.find_first_of("\r\n") != std::string_view::npos) return Add(source->Get(Index));
+        document_.store_.AddUtf8(bytes);
+    }
     document_.Changed();
     return Count() - 1;
 }
@@ -151,6 +158,30 @@ String TRichTextDocument::SelText() const {
         lineStart = breakPos + 1;
     }
     return text;
+}
+
+void TRichTextDocument::AppendSelTextUtf8(std::string& out) const {
+    if (selEnd_ <= selStart_) return;
+    int line = LineAtPosition(selStart_);
+    TTextPosition lineStart = LinePosition(line);
+    std::string buffer;
+    for (; line < store_.Count() && lineStart < selEnd_; ++line) {
+        const int length = store_.Length(line);
+        const TTextPosition from = std::max(selStart_, lineStart) - lineStart;
+        const TTextPosition to = std::min<TTextPosition>(selEnd_ - lineStart, length);
+        if (to > from) {
+            const TLineText text = store_.LineUtf8(line, buffer);
+            if (from == 0 && to == length)
+                out += text.Bytes;
+            else if (text.Ascii)
+                out += text.Bytes.substr(static_cast<std::size_t>(from), static_cast<std::size_t>(to - from));
+            else  // a line cut by the selection: at most the first and the last
+                out += StringToUtf8(store_.Mid(line, static_cast<int>(from), static_cast<int>(to - from)));
+        }
+        const TTextPosition breakPos = lineStart + length;
+        if (breakPos >= selStart_ && breakPos < selEnd_) out += '\n';
+        lineStart = breakPos + 1;
+    }
 }
 
 TFormatIndex TRichTextDocument::FormatAt(TTextPosition Pos) const {

@@ -197,7 +197,7 @@ int TStringList::AddFrom(const TStrings& Source, int Index) {
     const TLineStore* source = Source.Store();
     if (!source) return TStrings::AddFrom(Source, Index);
     if (Index < 0 || Index >= source->Count()) Source.Get(Index);  // raises the source's index error
-    store_.AddUtf8(source->LineBytes(Index));
+    store_.AddFrom(*source, Index);
     if (!objects_.empty()) objects_.push_back(nullptr);
     return Count() - 1;
 }

@@ -45,6 +45,8 @@ String RefusalReason(const struct stat& st) {
 
 }  // namespace
 
+void RaiseTextReadError(int errorNumber) { throw ETextReadError(ReasonText(errorNumber)); }
+
 String CannotOpenFileMessage(const String& fileName, int errorNumber) {
     return CannotOpenMessage(fileName, ReasonText(errorNumber));
 }
@@ -105,9 +107,7 @@ namespace {
 constexpr std::size_t kChunk = std::size_t{1} << 20;          // fits the cache for the scan after it
 constexpr std::size_t kParallelFrom = std::size_t{8} << 20;   // below this one thread is quicker
 
-[[noreturn]] void RaiseReadError(int errorNumber) {
-    throw ETextReadError(ReasonText(errorNumber));
-}
+[[noreturn]] void RaiseReadError(int errorNumber) { RaiseTextReadError(errorNumber); }
 
 // Room for `size` bytes, not touched yet: the reads fault the pages in.
 // (Huge pages would save page faults, but when memory is fragmented the
@@ -363,6 +363,19 @@ std::size_t DecodeOne(const unsigned char* p, const unsigned char* end, TTextEnc
 }
 
 }  // namespace
+
+void AppendAsUtf8(const char* data, std::size_t size, TTextEncoding encoding, std::string& out) {
+    const auto* p = reinterpret_cast<const unsigned char*>(data);
+    const auto* end = p + size;
+    while (p < end) {
+        char32_t cp;
+        p += DecodeOne(p, end, encoding, cp);
+        char utf8[4];
+        out.append(utf8, static_cast<std::size_t>(PutUtf8(utf8, cp) - utf8));
+    }
+}
+
+char16_t Windows1252Unit(unsigned char byte) { return byte < 0x80 || byte >= 0xA0 ? byte : kCp1252High[byte - 0x80]; }
 
 void TranscodeToUtf8(TPodArray<char>& bytes, std::size_t begin, std::size_t end, TTextEncoding encoding) {
     // First pass: the output size and how far the output ever runs ahead of

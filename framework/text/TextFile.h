@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -16,6 +17,9 @@
 class ETextReadError : public Exception { using Exception::Exception; };
 // Memory ran out while a file was loaded.
 class EOutOfMemory : public Exception { using Exception::Exception; };
+
+// Raises ETextReadError with the system's text for errorNumber.
+[[noreturn]] void RaiseTextReadError(int errorNumber);
 
 // "Cannot open file "<full path>". <reason>", the reason being the system's
 // text for errorNumber without trailing blanks, control characters and
@@ -63,6 +67,12 @@ std::size_t Utf16Length(const char* data, std::size_t size);
 // The input is moved only as far as the output needs, so the peak is the
 // larger of input and output, not their sum.
 void TranscodeToUtf8(TPodArray<char>& bytes, std::size_t begin, std::size_t end, TTextEncoding encoding);
+
+// Appends data, in the given encoding, to out as (generalised) UTF-8, by the
+// same rules as TranscodeToUtf8.
+void AppendAsUtf8(const char* data, std::size_t size, TTextEncoding encoding, std::string& out);
+// The UTF-16 code unit that a Windows-1252 byte stands for.
+char16_t Windows1252Unit(unsigned char byte);
 
 // Where the lines of a text start, as found by the splitter.
 struct TLineScan {

@@ -13,6 +13,7 @@
 #include <cstdio>
 
 #include "ControlWidget.h"
+#include "FileLines.h"
 #include "QtBridge.h"
 #include "SysUtils.h"
 #include "ToolkitClasses.h"
@@ -46,8 +47,19 @@ int MessageBox(const String& text, const String& caption, unsigned flags) {
 // ---------------------------------------------------------------------------
 // TApplication
 
+namespace {
+// The initialized application, while it lives: a notice that waits for the
+// event loop must not reach an application already freed.
+TApplication* gNoticeTarget = nullptr;
+}  // namespace
+
 TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {}
-TApplication::~TApplication() = default;
+
+TApplication::~TApplication() {
+    if (gNoticeTarget != this) return;
+    gNoticeTarget = nullptr;
+    SetFileChangedHandler(nullptr);
+}
 
 void TApplication::Initialize() {
     if (initialized_) return;
@@ -56,6 +68,15 @@ void TApplication::Initialize() {
         exeName_ = FromQString(QCoreApplication::applicationFilePath());
     SetExceptionHandler([this](const std::exception& e) { HandleException(e); });
     SetMouseControlHandler([this](TControl* c) { SetHint(c ? GetLongHint(c->Hint()) : String()); });
+    // Lines are read while painting or in the middle of a command: the box
+    // waits for the event loop, and shows once for each loaded file.
+    gNoticeTarget = this;
+    SetFileChangedHandler([](const String& fileName) {
+        if (!qApp) return;
+        QTimer::singleShot(0, qApp, [message = FileChangedMessage(fileName)] {
+            if (gNoticeTarget) gNoticeTarget->ShowException(message);
+        });
+    });
 }
 
 void TApplication::AdoptForm(TCustomForm* form) {

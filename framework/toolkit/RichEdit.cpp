@@ -28,9 +28,16 @@ constexpr char16_t kNulPlaceholder = 0x2400;  // a visible stand-in for a NUL ch
 // a code unit far along a line costs time along the line, never memory.
 class TCellWalk {
 public:
-    TCellWalk(const TLineStore& store, int line) : TCellWalk(store.LineBytes(line), store.IsAsciiLine(line)) {}
-    TCellWalk(std::string_view bytes, bool ascii)
-        : at_(reinterpret_cast<const unsigned char*>(bytes.data())), end_(at_ + bytes.size()), ascii_(ascii) {}
+    // The line's bytes stay in the walk's own buffer where the store reads
+    // them from a file.
+    TCellWalk(const TLineStore& store, int line) {
+        const TLineText text = store.LineUtf8(line, buffer_);
+        at_ = reinterpret_cast<const unsigned char*>(text.Bytes.data());
+        end_ = at_ + text.Bytes.size();
+        ascii_ = text.Ascii;
+    }
+    TCellWalk(const TCellWalk&) = delete;
+    TCellWalk& operator=(const TCellWalk&) = delete;
 
     bool AtEnd() const { return at_ == end_; }
     // Code units and cells before the current character.
@@ -80,6 +87,7 @@ private:
         cell_ += plain;
     }
 
+    std::string buffer_;
     const unsigned char* at_;
     const unsigned char* end_;
     bool ascii_;
@@ -202,7 +210,10 @@ void TRichEdit::SelectAll() {
 
 void TRichEdit::CopyToClipboard() {
     if (document_->SelLength() <= 0) return;
-    Clipboard().SetAsText(document_->SelText());
+    std::string text;
+    text.reserve(static_cast<std::size_t>(document_->SelLength()));
+    document_->AppendSelTextUtf8(text);
+    Clipboard().SetAsUtf8(std::move(text));
 }
 
 const TRichEdit::TFontMetrics& TRichEdit::Metrics() const {

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +16,7 @@
 #include "AllocationLimit.h"
 #include "Clipbrd.h"
 #include "Dialogs.h"
+#include "FileLines.h"
 #include "FifoWriter.h"
 #include "Forms.h"
 #include "PixelPicture.h"
@@ -260,6 +262,40 @@ TEST_F(Viewer, FilterOfAFileThatCannotBeOpenedShowsTheErrorAndKeepsTheView) {
     EXPECT_EQ(ViewLines(*form), (std::vector<String>{S(Line("ERRO ", "kept"))}));
     // The progress pane stays up with what it showed before, until a filter completes.
     EXPECT_TRUE(form->KvProgressStatus1->Visible());
+}
+
+// The view shows the file as it was loaded: lines whose bytes changed on
+// disk afterwards read as unavailable, the user is told once, and Refresh
+// shows the new content.
+TEST_F(Viewer, AFileChangedOnDiskAfterLoadingIsShownAsUnavailableAndReported) {
+    // Large enough that loading leaves its early blocks out of the small
+    // cache, so that reading them again checks them against the file.
+    std::string text;
+    for (int i = 0; text.size() < (std::size_t{12} << 20); ++i) text += Line("INFO ", "record " + std::to_string(i)) + "\n";
+    const String path = files.Write("changing.log", text);
+    auto form = Open(path);
+    TStrings& lines = *form->RichEdit1->Lines();
+    const std::size_t changedAt = text.find('\n', std::size_t{1} << 20) + 1;
+    const int changed = static_cast<int>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(changedAt), '\n'));
+    const String loaded = S(Line("INFO ", "record " + std::to_string(changed)));
+    {
+        std::fstream file(StringToUtf8(path), std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp(static_cast<std::streamoff>(changedAt));
+        file.write("2027", 4);
+    }
+    EXPECT_EQ(lines.Get(changed), String(loaded.size(), u'\uFFFD'));
+    EXPECT_EQ(lines.Length(changed), static_cast<int>(loaded.size()));
+    lines.Get(changed + 1);
+    ProcessPendingEvents();
+    EXPECT_EQ(errors, std::vector<String>{FileChangedMessage(path) + u"."});
+    // Lines of unchanged blocks still read as loaded.
+    const int middle = lines.Count() / 2;
+    EXPECT_EQ(lines.Get(middle), S(Line("INFO ", "record " + std::to_string(middle))));
+
+    form->BtnExecute->Click();
+    EXPECT_EQ(lines.Get(changed), u"2027" + loaded.substr(4));
+    ProcessPendingEvents();
+    EXPECT_EQ(errors.size(), 1u);
 }
 
 TEST_F(Viewer, RefreshWithoutAFileRecountsTheViewAsItIs) {
