@@ -10,6 +10,10 @@
 
 int main(int argc, char** argv) {
     const TCommandLine commandLine = ParseCommandLine(argc, argv);
+    if (commandLine.Request != TCommandLine::Run) {
+        std::fputs((commandLine.Request == TCommandLine::Help ? HelpText() : VersionText()).c_str(), stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
     if (!commandLine.Error.empty()) {
         std::fprintf(stderr, "lumivar: %s\n%s", commandLine.Error.c_str(), UsageText().c_str());
         return 1;

@@ -214,6 +214,47 @@ TEST_F(Batch, BadArgumentsAreRefusedWithUsage) {
     }
 }
 
+// The conventions of the command line: what each kind of argument answers,
+// on which stream, with which exit status. After "--" an argument is FILE
+// even when it starts with "-".
+TEST_F(Batch, TheCommandLineFollowsTheConventions) {
+    const std::string dashed = Write("-x.log", Line("ERRO ", "z") + "\n");
+    const struct {
+        std::string args;
+        int status;
+        std::string outStart;  // what stdout begins with
+        std::string errStart;  // what stderr begins with
+    } cases[] = {
+        {"--help", 0, "usage: lumivar", ""},
+        {"--batch --help --state", 0, "usage: lumivar", ""},
+        {"--version", 0, "lumivar " LUMIVAR_VERSION "\n", ""},
+        {"--version --frobnicate", 0, "lumivar " LUMIVAR_VERSION "\n", ""},
+        {"-v", 1, "", "lumivar: unknown option '-v'\nusage: lumivar"},
+        {"--batch -x.log --state", 1, "", "lumivar: unknown option '-x.log'\nusage: lumivar"},
+        {"--frobnicate --help", 1, "", "lumivar: unknown option '--frobnicate'\nusage: lumivar"},
+        {"--batch --state -- " + Quote(dashed), 0, "{\"fileName\": \"" + dashed + "\"", ""},
+        {"--batch --state -- --help", 0, "{\"fileName\": \"--help\"", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args);
+        const TRun run = Run(c.args);
+        EXPECT_EQ(run.status, c.status) << run.err;
+        EXPECT_EQ(run.out.substr(0, c.outStart.size()), c.outStart) << run.out;
+        if (c.outStart.empty()) {
+            EXPECT_EQ(run.out, "");
+        }
+        EXPECT_EQ(run.err.substr(0, c.errStart.size()), c.errStart) << run.err;
+        if (c.errStart.empty()) {
+            EXPECT_EQ(run.err, "");
+        }
+    }
+    // The help names every option the parser knows.
+    const std::string help = Run("--help").out;
+    for (const char* option : {"--batch", "--open", "--click", "--screenshot", "--state", "--lines", "--palette",
+                               "--help", "--version", "--"})
+        EXPECT_NE(help.find(std::string("  ") + option + " "), std::string::npos) << option;
+}
+
 // Start-up needs a per-user runtime folder. With none in the environment,
 // a name that another local user could have taken first (a plain file, a
 // folder of someone else's) must not stop it, and nothing of a fixed name
