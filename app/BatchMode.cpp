@@ -152,6 +152,8 @@ std::string ColorHex(TColor c) {
 std::string StateJson(TForm1& form, bool withLines) {
     std::string out = "{\"fileName\": ";
     AppendJsonString(out, form.FileName());
+    out += ", \"title\": ";
+    AppendJsonString(out, form.Caption());
     out += ", \"panes\": [";
     AppendJsonString(out, form.KvStatusPane1->Caption());
     out += ", ";
