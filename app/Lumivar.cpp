@@ -5,6 +5,7 @@
 #include "BatchMode.h"
 #include "Forms.h"
 #include "Platform.h"
+#include "ProgramIcon.h"
 #include "SysUtils.h"
 #include "Unit1.h"
 
@@ -28,6 +29,7 @@ int main(int argc, char** argv) {
     TForm1::SetStartupFileName(FileNameFromBytes(commandLine.FileName));
 
     Application->Initialize();
+    UseProgramIcon();
     Application->SetMainFormOnTaskBar(true);
     Application->CreateForm(Form1);
     Application->Run();

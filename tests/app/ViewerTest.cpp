@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -22,6 +23,7 @@
 #include "Forms.h"
 #include "PixelPicture.h"
 #include "Platform.h"
+#include "ProgramIcon.h"
 #include "SysUtils.h"
 #include "TempDir.h"
 #include "TextFile.h"
@@ -656,6 +658,14 @@ TEST_F(Viewer, AnEmptyViewPaintsAHintThatIsNotPartOfTheText) {
     EXPECT_EQ(view.SelText(), u"");
     EXPECT_EQ(Clipboard().AsText(), u"before");
     EXPECT_EQ(Panes(*form), (std::vector<String>{u"Info: 1", u"Warn: 0", u"Error: 0"}));
+}
+
+// Every picture of the icon decodes, each of its own size.
+TEST(ProgramIcon, TheWindowsCarryTheIconInEverySize) {
+    UseProgramIcon();
+    std::vector<int> sizes = Application->IconSizes();
+    std::sort(sizes.begin(), sizes.end());
+    EXPECT_EQ(sizes, (std::vector<int>{16, 24, 32, 48, 64, 128, 256}));
 }
 
 }  // namespace
