@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 
 #include "Dialogs.h"
 #include "DragDrop.h"
