@@ -18,8 +18,31 @@ bool StartsWith(std::string_view s, std::string_view prefix) { return s.substr(0
 std::string UsageText() {
     return "usage: lumivar [--palette classic] [[--] FILE]\n"
            "       lumivar --batch [--open PATH] [--click NAME]... [--screenshot OUT.png] [--state [--lines]]\n"
-           "               [--palette classic] [[--] FILE]\n";
+           "               [--palette classic] [[--] FILE]\n"
+           "       lumivar --help | --version\n";
 }
+
+std::string HelpText() {
+    return UsageText() +
+           "\n"
+           "Shows a log file read-only, each line's level in its colour, the levels counted in the status bar.\n"
+           "Without FILE it opens c:\\Talvenor\\kel_7\\kel7.log when that file exists.\n"
+           "\n"
+           "  --                   every argument after it is FILE, even one starting with '-'\n"
+           "  --palette classic    a fixed classic table of system colours\n"
+           "  --batch              run the window off screen, without a display, then:\n"
+           "    --open PATH          open PATH as if it had been confirmed in the open dialog\n"
+           "    --click NAME         click the control NAME (e.g. BtnError, BtnExecute, BtnSelectAll)\n"
+           "    --screenshot OUT.png write the window as a PNG\n"
+           "    --state              print the window's state as JSON\n"
+           "    --lines              with --state: every line of the view with its colours too\n"
+           "  --help               print this help and exit\n"
+           "  --version            print the version and exit\n"
+           "\n"
+           "Exit status: 0 on success, 1 for bad arguments, 2 when a batch run met an error.\n";
+}
+
+std::string VersionText() { return "lumivar " LUMIVAR_VERSION "\n"; }
 
 TCommandLine ParseCommandLine(int argc, char** argv) {
     TCommandLine cl;
@@ -42,6 +65,11 @@ TCommandLine ParseCommandLine(int argc, char** argv) {
             optionsEnded = true;
             continue;
         }
+        // The first of --help, --version and a wrong argument decides.
+        if ((arg == "--help" || arg == "--version") && cl.Error.empty()) {
+            cl.Request = arg == "--help" ? TCommandLine::Help : TCommandLine::Version;
+            return cl;
+        }
         auto value = [&](const char* option) -> std::string {
             if (i + 1 >= argc) {
                 fail(std::string(option) + " needs a value");
@@ -59,7 +87,7 @@ TCommandLine ParseCommandLine(int argc, char** argv) {
             const std::string palette = value("--palette");
             if (palette == "classic") cl.ClassicPalette = true;
             else if (!palette.empty()) fail("unknown palette '" + palette + "' (only 'classic' is known)");
-        } else if (StartsWith(arg, "--")) fail("unknown option '" + std::string(arg) + "'");
+        } else if (StartsWith(arg, "-")) fail("unknown option '" + std::string(arg) + "'");
         else takeFile(arg);
     }
     if (!cl.Batch && (!cl.Steps.empty() || !cl.Screenshot.empty() || cl.State || cl.Lines))
@@ -124,6 +152,8 @@ std::string ColorHex(TColor c) {
 std::string StateJson(TForm1& form, bool withLines) {
     std::string out = "{\"fileName\": ";
     AppendJsonString(out, form.FileName());
+    out += ", \"title\": ";
+    AppendJsonString(out, form.Caption());
     out += ", \"panes\": [";
     AppendJsonString(out, form.KvStatusPane1->Caption());
     out += ", ";

@@ -11,6 +11,8 @@ struct TBatchStep {
 };
 
 struct TCommandLine {
+    // --help and --version answer at once and end the program; nothing else runs.
+    enum TRequest { Run, Help, Version } Request = Run;
     bool Batch = false;
     bool ClassicPalette = false;
     // File names (FILE, --open PATH) stay the platform's bytes as given.
@@ -24,6 +26,10 @@ struct TCommandLine {
 
 TCommandLine ParseCommandLine(int argc, char** argv);
 std::string UsageText();
+// The usage followed by what each option does (--help).
+std::string HelpText();
+// The program's name and version (--version).
+std::string VersionText();
 // Runs the batch steps; returns the process's exit status (2 when an error
 // box would have been shown, 0 otherwise).
 int RunBatch(const TCommandLine& commandLine, int& argc, char** argv);

@@ -5,11 +5,16 @@
 #include "BatchMode.h"
 #include "Forms.h"
 #include "Platform.h"
+#include "ProgramIcon.h"
 #include "SysUtils.h"
 #include "Unit1.h"
 
 int main(int argc, char** argv) {
     const TCommandLine commandLine = ParseCommandLine(argc, argv);
+    if (commandLine.Request != TCommandLine::Run) {
+        std::fputs((commandLine.Request == TCommandLine::Help ? HelpText() : VersionText()).c_str(), stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
     if (!commandLine.Error.empty()) {
         std::fprintf(stderr, "lumivar: %s\n%s", commandLine.Error.c_str(), UsageText().c_str());
         return 1;
@@ -24,6 +29,7 @@ int main(int argc, char** argv) {
     TForm1::SetStartupFileName(FileNameFromBytes(commandLine.FileName));
 
     Application->Initialize();
+    UseProgramIcon();
     Application->SetMainFormOnTaskBar(true);
     Application->CreateForm(Form1);
     Application->Run();

@@ -1,12 +1,17 @@
 #include "Unit1.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <memory>
+#include <utility>
 
 #include "Dialogs.h"
+#include "DragDrop.h"
 #include "Resources.h"
 #include "Strings.h"
 #include "SysUtils.h"
+#include "TextFile.h"
 #include "ToolkitClasses.h"
 #include "uLumivarCommons.h"
 
@@ -15,6 +20,16 @@ TForm1* Form1 = nullptr;
 namespace {
 
 String gStartupFileName;
+
+// What a view without lines shows in its middle.
+const String kEmptyViewHint = u"No log lines \u2014 open a file with Ctrl+O or drop one here";
+
+// Raises the loaders' own error ("Cannot open file ...") for a file that
+// they cannot open.
+void RaiseOpenError(const String& fileName) { ::close(OpenForReading(fileName)); }
+
+// Posted to the window once it is shown, when the load at start failed.
+constexpr unsigned WM_SHOWSTARTERROR = WM_USER + 1;
 
 // Columns of the level field (1-based 25 to 31) as 0-based offsets.
 constexpr int kLevelFieldStart = 24;  // the character before the level code
@@ -268,13 +283,59 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
     RegisterMethod(u"BtnSelectAllClick", [this](TObject* s) { BtnSelectAllClick(s); });
     RegisterMethod(u"BtnCopyClick", [this](TObject* s) { BtnCopyClick(s); });
     ReadLayout(LayoutText());
+    FProgramName = Caption();
+    RichEdit1->SetEmptyHint(kEmptyViewHint);
+    AcceptDroppedFiles(this, [this](TObject*, const std::vector<String>& files) { OpenFile(files.front()); });
+}
+
+bool TForm1::KeyDown(unsigned short& Key, TShiftState Shift) {
+    if (Key == 'O' && Shift == TShiftState{ssCtrl}) {
+        BtnOpen->Click();
+        return true;
+    }
+    return TForm::KeyDown(Key, Shift);
+}
+
+void TForm1::WndProc(TMessage& Message) {
+    if (Message.Msg == WM_SHOWSTARTERROR) {
+        ShowStartError();
+        return;
+    }
+    TForm::WndProc(Message);
+    if (Message.Msg == CM_VISIBLECHANGED && Visible() && FStartError) PostMessage(this, WM_SHOWSTARTERROR, 0, 0);
+}
+
+void TForm1::ShowStartError() {
+    if (!FStartError) return;
+    std::rethrow_exception(std::exchange(FStartError, nullptr));
+}
+
+void TForm1::OpenFile(const String& fileName) {
+    FFileName = fileName;
+    loadFile();
+}
+
+void TForm1::ShowFileName(const String& fileName) {
+    FShownFileName = fileName;
+    SetCaption(DisplayFileName(ExtractFileName(fileName)) + u" \u2014 " + FProgramName);
+    KvStatusBar1->SetHint(DisplayFileName(ExpandFileName(fileName)));
+    KvStatusBar1->SetShowHint(true);
 }
 
 // --- event handlers --------------------------------------------------------
 
 void TForm1::FormCreate(TObject*) {
     FFileName = gStartupFileName.empty() ? DEFAULT_LOG_FILE : gStartupFileName;
-    loadFile();
+    // A load that fails is reported once the window is on screen, not
+    // before it. A FILE named on the command line that is missing, or is no
+    // file, is reported too (the view stays empty, the counts 0); the
+    // default path stays silent.
+    try {
+        loadFile();
+        if (!gStartupFileName.empty() && !FileExists(FFileName)) RaiseOpenError(FFileName);
+    } catch (const std::exception&) {
+        FStartError = std::current_exception();
+    }
 }
 
 void TForm1::BtnExecuteClick(TObject*) { loadFile(); }
@@ -283,10 +344,8 @@ void TForm1::BtnOpenClick(TObject*) {
     std::unique_ptr<TOpenDialog, TComponentDeleter> dialog(new TOpenDialog(this));
     dialog->SetTitle(u"Abrir Arquivo de Log");
     dialog->SetFilter(u"Lumivar|*.log");
-    if (dialog->Execute()) {
-        FFileName = dialog->FileName();
-        loadFile();
-    }
+    if (!FShownFileName.empty()) dialog->SetInitialDir(ExtractFileDir(ExpandFileName(FShownFileName)));
+    if (dialog->Execute()) OpenFile(dialog->FileName());
 }
 
 void TForm1::BtnInformationClick(TObject*) { filterFile(INFO_LEVEL); }
@@ -298,7 +357,10 @@ void TForm1::BtnCopyClick(TObject*) { RichEdit1->CopyToClipboard(); }
 // --- loading, colouring, filtering -------------------------------------------
 
 void TForm1::loadFile() {
-    if (FileExists(FFileName)) RichEdit1->Lines()->LoadFromFile(FFileName);
+    if (FileExists(FFileName)) {
+        RichEdit1->Lines()->LoadFromFile(FFileName);
+        ShowFileName(FFileName);
+    }
     // The counts are those of getInfoCount, getWarnCount and getErrorCount,
     // taken by the colouring pass: a gigabyte log is read once, not four
     // times. Nothing paints between the captions and the colours.
@@ -364,6 +426,7 @@ void TForm1::filterFile(const String& level) {
             throw;
         }
     }
+    if (FFileName != FShownFileName) ShowFileName(FFileName);
     colorFile();
     KvProgressStatus1->SetVisible(false);
 }

@@ -3,6 +3,8 @@
 // narrows the view to the lines of one level.
 #pragma once
 
+#include <exception>
+
 #include "Forms.h"
 #include "ImgList.h"
 #include "KvButton.h"
@@ -58,11 +60,27 @@ public:
 
     const String& FileName() const { return FFileName; }
 
+    void WndProc(TMessage& Message) override;
+
     // The file the window opens at start instead of the default path (the
     // command line's FILE); empty for the default.
     static void SetStartupFileName(const String& fileName);
 
+protected:
+    // Ctrl+O opens, as BtnOpen does.
+    bool KeyDown(unsigned short& Key, TShiftState Shift) override;
+
 private:
+    // FFileName := fileName and loadFile: what a confirmed open dialog and a
+    // file dropped on the window do.
+    void OpenFile(const String& fileName);
+    // The view now holds the text of fileName: the title names it ("a.log —
+    // Lumivar") and the status bar's hint gives its full path (the window's
+    // title has no hint of its own).
+    void ShowFileName(const String& fileName);
+    // The error of the load at start, shown once the window is on screen.
+    void ShowStartError();
+
     // How many of the view's lines carry each level.
     struct TLevelCounts {
         int Info = 0;
@@ -74,6 +92,11 @@ private:
     TLevelCounts ColourAndCountLines();
 
     String FFileName;
+    // The file whose text the view holds (empty before one is shown), and
+    // the window's stored caption, the program's name.
+    String FShownFileName;
+    String FProgramName;
+    std::exception_ptr FStartError;
 };
 
 extern TForm1* Form1;

@@ -74,6 +74,9 @@ constexpr int HTNOWHERE = 0;
 constexpr int HTCLIENT = 1;
 constexpr int HTBOTTOMRIGHT = 17;
 
+// A program's own messages to its windows start here.
+constexpr unsigned WM_USER = 0x0400;
+
 // Component messages. The toolkit's own words start at CM_BASE; component
 // sets add theirs from CM_BASE + 1000 on.
 constexpr unsigned CM_BASE = 0xB000;

@@ -77,3 +77,9 @@ String ExtractFileName(const String& fileName) {
     const auto slash = fileName.find_last_of(u"/\\");
     return slash == String::npos ? fileName : fileName.substr(slash + 1);
 }
+
+String ExtractFileDir(const String& fileName) {
+    const auto slash = fileName.find_last_of(u'/');
+    if (slash == String::npos) return String();
+    return fileName.substr(0, slash == 0 ? 1 : slash);
+}

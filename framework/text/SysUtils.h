@@ -26,3 +26,6 @@ bool FileExists(const String& fileName);
 // taken against the working directory).
 String ExpandFileName(const String& fileName);
 String ExtractFileName(const String& fileName);
+// The folder part of a path: everything before its last "/" ("/" for a
+// file in the root); empty when the path names no folder.
+String ExtractFileDir(const String& fileName);

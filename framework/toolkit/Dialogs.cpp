@@ -23,6 +23,7 @@ public:
         for (const QString& f : dialog_.nameFilters()) out.push_back(FromQString(f));
         return out;
     }
+    String Directory() const override;
     void Accept(const String& fileName) override {
         // Confirmed as given, past the dialog's own checks: they would read a
         // name in a missing folder against the dialog's folder, and take a
@@ -48,6 +49,8 @@ QString ToQFileName(const String& fileName) {
 }
 
 String FromQFileName(const QString& fileName) { return FileNameFromBytes(QFile::encodeName(fileName).toStdString()); }
+
+String TQtFileDialogDriver::Directory() const { return FromQFileName(dialog_.directory().absolutePath()); }
 
 }  // namespace
 

@@ -19,6 +19,8 @@ public:
     virtual String Title() const = 0;
     // The filters as the dialog shows them, e.g. "Lumivar (*.log)".
     virtual std::vector<String> NameFilters() const = 0;
+    // The folder the dialog shows.
+    virtual String Directory() const = 0;
     // Confirms a file name as typed (a relative one against the working
     // directory), whether or not it names a file; an empty name confirms
     // nothing and cancels.

@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QIcon>
 #include <QMessageBox>
+#include <QPixmap>
 #include <QScreen>
 #include <QTimer>
 #include <QWindow>
@@ -100,6 +102,21 @@ void TApplication::Terminate() {
 
 void TApplication::ProcessMessages() {
     if (QCoreApplication::instance()) QCoreApplication::processEvents();
+}
+
+void TApplication::SetIcon(const std::vector<std::span<const unsigned char>>& pngs) {
+    QIcon icon;
+    for (const auto& png : pngs) {
+        QPixmap picture;
+        if (picture.loadFromData(png.data(), static_cast<uint>(png.size()), "PNG")) icon.addPixmap(picture);
+    }
+    QApplication::setWindowIcon(icon);
+}
+
+std::vector<int> TApplication::IconSizes() const {
+    std::vector<int> sizes;
+    for (const QSize& size : QApplication::windowIcon().availableSizes()) sizes.push_back(size.width());
+    return sizes;
 }
 
 String TApplication::Title() const {

@@ -4,6 +4,8 @@
 
 #include <functional>
 #include <map>
+#include <span>
+#include <vector>
 
 #include "Controls.h"
 #include "Monitors.h"
@@ -180,6 +182,11 @@ public:
     // character as stored and the rest in lower case.
     String Title() const;
     void SetTitle(const String& v) { title_ = v; }
+    // The icon of every window of the program, given as PNG pictures of
+    // several sizes; the window system picks the size it shows. Pictures
+    // that do not decode are left out. IconSizes: the sizes it holds.
+    void SetIcon(const std::vector<std::span<const unsigned char>>& pngs);
+    std::vector<int> IconSizes() const;
     const String& ExeName() const { return exeName_; }
     void SetExeName(const String& path) { exeName_ = path; }
 

@@ -763,6 +763,11 @@ std::vector<std::uint8_t> TBitmap::SaveToData() const {
     return EncodePng(image_->image);
 }
 
+std::vector<std::uint8_t> TBitmap::SaveToTransparentData() const {
+    EndBitmapPainting(const_cast<TBitmap&>(*this));
+    return EncodePng(WithTransparentColor(image_->image, ColorToRGB(transparentColor_)));
+}
+
 QImage WithTransparentColor(const QImage& image, TColor key) {
     QImage masked = image.convertToFormat(QImage::Format_ARGB32);
     const QRgb keyRgb = qRgb(GetRValue(key), GetGValue(key), GetBValue(key)) & 0xFFFFFF;

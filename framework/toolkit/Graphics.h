@@ -270,6 +270,9 @@ public:
     bool LoadFromFile(const String& fileName);
     bool SaveToFile(const String& fileName) const;  // PNG
     std::vector<std::uint8_t> SaveToData() const;   // PNG
+    // PNG in which the pixels of TransparentColor are see-through (an
+    // icon that stands on any background).
+    std::vector<std::uint8_t> SaveToTransparentData() const;
     bool LoadFromData(const unsigned char* data, size_t size);  // PNG or other image data
 
     struct Image;  // framework-internal pixel store

@@ -331,6 +331,23 @@ void TRichEdit::MoveCaret(TTextPosition pos, bool extend) {
     ScrollToCaret();
 }
 
+void TRichEdit::SetEmptyHint(const String& v) {
+    if (v == emptyHint_) return;
+    emptyHint_ = v;
+    if (LineCount() == 0) Invalidate();
+}
+
+void TRichEdit::PaintEmptyHint(TCanvas& c, const TRect& text) {
+    if (emptyHint_.empty()) return;
+    c.Font().Assign(Font());
+    c.Font().SetStyle(TFontStyles{});
+    c.Font().SetColor(clGrayText);
+    c.Brush().SetStyle(bsClear);
+    TRect box = text;
+    c.DrawText(emptyHint_, box, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    c.Brush().SetStyle(bsSolid);
+}
+
 void TRichEdit::Paint() {
     TCanvas& c = Canvas();
     const TRect client = ClientRect();
@@ -415,6 +432,7 @@ void TRichEdit::Paint() {
             c.FillRect(Rect(x0, y, cellX(piece.EndCell() + 1), y + lineHeight));
         }
     }
+    if (LineCount() == 0) PaintEmptyHint(c, text);
     // The caret, while the view has the focus.
     if (Focused()) {
         const TTextPosition caret = Caret();

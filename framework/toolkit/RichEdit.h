@@ -66,6 +66,11 @@ public:
     void SetWordWrap(bool v) { wordWrap_ = v; }
     bool HideSelection() const { return hideSelection_; }
     void SetHideSelection(bool v);
+    // A line the view paints in its middle, in grey, while it holds no
+    // line. It is no part of the text: selection, copy and the lines never
+    // see it. Empty (the default): nothing is painted.
+    const String& EmptyHint() const { return emptyHint_; }
+    void SetEmptyHint(const String& v);
 
     // The first line in sight and how many whole lines fit.
     int TopLine() const { return topLine_; }
@@ -109,6 +114,7 @@ private:
     TRect TextRect() const;
     TCellGrid Grid() const { return Metrics().Grid; }
     void UpdateScrollBar();
+    void PaintEmptyHint(TCanvas& Canvas, const TRect& Text);
     void MoveCaret(TTextPosition pos, bool extend);
     // The end of the selection that moves with the keyboard or the mouse
     // (the one away from the anchor); where the caret shows.
@@ -126,6 +132,7 @@ private:
     TScrollStyle scrollBars_ = ssBoth;
     bool wordWrap_ = true;
     bool hideSelection_ = true;
+    String emptyHint_;
     int topLine_ = 0;
     TTextPosition horzOffset_ = 0;
     bool selecting_ = false;

@@ -39,7 +39,7 @@ TEST_F(Batch, StateHoldsTheCountsAndTheRunsOfEveryLine) {
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out,
               "{\"fileName\": \"" + log +
-                  "\", \"panes\": [\"Info: 1\", \"Warn: 0\", \"Error: 0\"], \"progress\": {\"visible\": false, "
+                  "\", \"title\": \"a.log \u2014 Lumivar\", \"panes\": [\"Info: 1\", \"Warn: 0\", \"Error: 0\"], \"progress\": {\"visible\": false, "
                   "\"partsComplete\": 0, \"totalParts\": 0, \"percent\": 0}, \"lineCount\": 2, \"lines\": ["
                   "{\"text\": \"2026-12-10 08:00:00.000 [INFO ] ok\", \"runs\": [[0, 24, \"#000000\", false], "
                   "[24, 7, \"#0000FF\", false], [31, 4, \"#000000\", true]]}, "
@@ -58,18 +58,31 @@ TEST_F(Batch, ClickRunsTheFilterAndLeavesTheProgressAtTheEnd) {
     EXPECT_NE(run.out.find("\"lineCount\": 2"), std::string::npos) << run.out;
 }
 
-TEST_F(Batch, MissingFileGivesAnEmptyViewAndNoError) {
-    const TRun run = Run("--batch " + Quote((dir / "none.log").string()) + " --state");
-    EXPECT_EQ(run.status, 0);
-    EXPECT_NE(run.out.find("\"panes\": [\"Info: 0\", \"Warn: 0\", \"Error: 0\"]"), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("\"lineCount\": 0"), std::string::npos);
-    EXPECT_EQ(run.err, "");
+// A FILE named on the command line that is missing is reported with the
+// loaders' error, the view empty and the counts 0; the default path, which
+// is missing here, stays silent.
+TEST_F(Batch, AMissingFileOnTheCommandLineIsReportedButTheDefaultPathIsNot) {
+    const std::string missing = (dir / "none.log").string();
+    const TRun named = Run("--batch " + Quote(missing) + " --state");
+    EXPECT_EQ(named.status, 2);
+    EXPECT_EQ(named.err, "lumivar: Cannot open file \"" + missing + "\". No such file or directory.\n");
+    EXPECT_NE(named.out.find("\"title\": \"Lumivar\", \"panes\": [\"Info: 0\", \"Warn: 0\", \"Error: 0\"]"),
+              std::string::npos)
+        << named.out;
+    EXPECT_NE(named.out.find("\"lineCount\": 0"), std::string::npos);
+
+    const TRun standard = RunShell("cd " + Quote(dir.Path().string()) + " && " + Viewer() + " --batch --state",
+                                   dir / "stderr.txt");
+    EXPECT_EQ(standard.status, 0);
+    EXPECT_EQ(standard.err, "");
+    EXPECT_NE(standard.out.find("\"title\": \"Lumivar\", \"panes\": [\"Info: 0\""), std::string::npos)
+        << standard.out;
 }
 
 TEST_F(Batch, AFilterThatCannotOpenItsFileReportsTheErrorBox) {
     const std::string sub = (dir / "sub").string();
     fs::create_directories(sub);
-    const TRun run = Run("--batch " + Quote(sub) + " --click BtnWarning --state");
+    const TRun run = Run("--batch --open " + Quote(sub) + " --click BtnWarning --state");
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.err, "lumivar: Cannot open file \"" + sub + "\". Is a directory.\n");
     EXPECT_NE(run.out.find("\"progress\": {\"visible\": true"), std::string::npos) << run.out;
@@ -190,7 +203,7 @@ TEST_F(Batch, LoneSurrogatesAreEscapedInTheState) {
 
 TEST_F(Batch, ScreenshotIsAPngOfTheWindow) {
     const std::string shot = (dir / "shot.png").string();
-    const TRun run = Run("--batch " + Quote((dir / "none.log").string()) + " --palette classic --screenshot " + Quote(shot));
+    const TRun run = Run("--batch --palette classic --screenshot " + Quote(shot));
     ASSERT_EQ(run.status, 0) << run.err;
     std::ifstream png(shot, std::ios::binary);
     std::string head(24, '\0');
@@ -212,6 +225,47 @@ TEST_F(Batch, BadArgumentsAreRefusedWithUsage) {
         EXPECT_EQ(run.status, 1) << args;
         EXPECT_NE(run.err.find("usage: lumivar"), std::string::npos) << args << ": " << run.err;
     }
+}
+
+// The conventions of the command line: what each kind of argument answers,
+// on which stream, with which exit status. After "--" an argument is FILE
+// even when it starts with "-".
+TEST_F(Batch, TheCommandLineFollowsTheConventions) {
+    const std::string dashed = Write("-x.log", Line("ERRO ", "z") + "\n");
+    const struct {
+        std::string args;
+        int status;
+        std::string outStart;  // what stdout begins with
+        std::string errStart;  // what stderr begins with
+    } cases[] = {
+        {"--help", 0, "usage: lumivar", ""},
+        {"--batch --help --state", 0, "usage: lumivar", ""},
+        {"--version", 0, "lumivar " LUMIVAR_VERSION "\n", ""},
+        {"--version --frobnicate", 0, "lumivar " LUMIVAR_VERSION "\n", ""},
+        {"-v", 1, "", "lumivar: unknown option '-v'\nusage: lumivar"},
+        {"--batch -x.log --state", 1, "", "lumivar: unknown option '-x.log'\nusage: lumivar"},
+        {"--frobnicate --help", 1, "", "lumivar: unknown option '--frobnicate'\nusage: lumivar"},
+        {"--batch --state -- " + Quote(dashed), 0, "{\"fileName\": \"" + dashed + "\"", ""},
+        {"--batch --state -- --help", 2, "{\"fileName\": \"--help\"", "lumivar: Cannot open file \""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args);
+        const TRun run = Run(c.args);
+        EXPECT_EQ(run.status, c.status) << run.err;
+        EXPECT_EQ(run.out.substr(0, c.outStart.size()), c.outStart) << run.out;
+        if (c.outStart.empty()) {
+            EXPECT_EQ(run.out, "");
+        }
+        EXPECT_EQ(run.err.substr(0, c.errStart.size()), c.errStart) << run.err;
+        if (c.errStart.empty()) {
+            EXPECT_EQ(run.err, "");
+        }
+    }
+    // The help names every option the parser knows.
+    const std::string help = Run("--help").out;
+    for (const char* option : {"--batch", "--open", "--click", "--screenshot", "--state", "--lines", "--palette",
+                               "--help", "--version", "--"})
+        EXPECT_NE(help.find(std::string("  ") + option + " "), std::string::npos) << option;
 }
 
 // Start-up needs a per-user runtime folder. With none in the environment,
@@ -272,7 +326,9 @@ TEST_F(Batch, OpenWritesNothingIntoTheHome) {
 TEST_F(Batch, AFilterOnADeviceEndsAtOnceWithAClearError) {
     const TRun run = Run("--batch /dev/zero --click BtnError --state");
     EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err, "lumivar: Cannot open file \"/dev/zero\". Not a regular file.\n");
+    // Once for the FILE at start, once for the filter.
+    const std::string error = "lumivar: Cannot open file \"/dev/zero\". Not a regular file.\n";
+    EXPECT_EQ(run.err, error + error);
     EXPECT_NE(run.out.find("\"lineCount\": 0"), std::string::npos) << run.out;
     rusage usage{};
     ASSERT_EQ(::getrusage(RUSAGE_CHILDREN, &usage), 0);
@@ -297,7 +353,8 @@ TEST_F(Batch, ANameThatIsNotUtf8OpensEverywhere) {
     const TRun run = Run("--batch " + Quote((dir / "folder\xE9").string()) + " --click BtnError");
     EXPECT_EQ(run.status, 2);
     const std::string shown = (dir / "folder").string() + "\xEF\xBF\xBD";  // U+FFFD
-    EXPECT_EQ(run.err, "lumivar: Cannot open file \"" + shown + "\". Is a directory.\n");
+    const std::string error = "lumivar: Cannot open file \"" + shown + "\". Is a directory.\n";
+    EXPECT_EQ(run.err, error + error);  // the FILE at start, then the filter
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -16,11 +18,13 @@
 #include "AllocationLimit.h"
 #include "Clipbrd.h"
 #include "Dialogs.h"
+#include "DragDrop.h"
 #include "FileLines.h"
 #include "FifoWriter.h"
 #include "Forms.h"
 #include "PixelPicture.h"
 #include "Platform.h"
+#include "ProgramIcon.h"
 #include "SysUtils.h"
 #include "TempDir.h"
 #include "TextFile.h"
@@ -33,10 +37,11 @@ namespace fs = std::filesystem;
 // A scratch directory of log files for one test.
 class TLogFiles {
 public:
+    // Names are the platform's bytes (a name need not be UTF-8).
     String Write(const std::string& name, const std::string& bytes) const {
-        return S(dir_.Write(name, bytes).string());
+        return FileNameFromBytes(dir_.Write(name, bytes).string());
     }
-    String Path(const std::string& name) const { return S((dir_ / name).string()); }
+    String Path(const std::string& name) const { return FileNameFromBytes((dir_ / name).string()); }
 
 private:
     TTempDir dir_{"lumivar-viewer"};
@@ -163,12 +168,21 @@ TEST_F(Viewer, LoadCountsEachLevelExactly) {
     EXPECT_TRUE(errors.empty());
 }
 
-TEST_F(Viewer, MissingFileAtStartLeavesAnEmptyViewAndZeroCounts) {
+// The error box of a missing FILE waits for the window to be on screen.
+TEST_F(Viewer, MissingFileAtStartLeavesAnEmptyViewAndZeroCountsAndIsReportedOnceShown) {
     auto form = Open(files.Path("nowhere.log"));
     EXPECT_EQ(form->RichEdit1->Lines()->Count(), 0);
     EXPECT_EQ(Panes(*form), (std::vector<String>{u"Info: 0", u"Warn: 0", u"Error: 0"}));
     EXPECT_EQ(form->FileName(), files.Path("nowhere.log"));
+    ProcessPendingEvents();
     EXPECT_TRUE(errors.empty());
+    form->Show();
+    ProcessPendingEvents();
+    EXPECT_EQ(errors,
+              std::vector<String>{u"Cannot open file \"" + files.Path("nowhere.log") + u"\". No such file or directory."});
+    form->Show();  // shown again: reported once only
+    ProcessPendingEvents();
+    EXPECT_EQ(errors.size(), 1u);
 }
 
 TEST_F(Viewer, DefaultPathIsUsedWithoutAStartupFile) {
@@ -356,6 +370,8 @@ TEST_F(Viewer, AFifoThatNeverEndsStopsWithOutOfMemory) {
     {
         const TFifoWriter writer(fifo, Line("ERRO ", "again") + "\n", TFifoWriter::Forever);
         auto form = Open(FileNameFromBytes(fifo.string()));
+        form->Show();
+        ProcessPendingEvents();
         EXPECT_EQ(errors, std::vector<String>{u"Out of memory."});
         EXPECT_EQ(form->RichEdit1->Lines()->Count(), 0);
         GuardEvent([&] { form->BtnError->Click(); });
@@ -530,6 +546,161 @@ TEST_F(Viewer, TheToolbarPaintsItsGlyphsOnTheGroovedBand) {
     // Everything drawn below the groove lies within the glyphs' band.
     const TRect ink = InkBounds(c, Rect(0, 2, 1025, 29), ColorToRGB(clBtnFace));
     EXPECT_EQ(IntersectRect(ink, Rect(8, 6, 190, 22)), ink);
+}
+
+// A file's URI as a file manager puts it in a drag: every byte outside the
+// unreserved characters and "/" percent-encoded.
+std::string FileUri(const std::string& pathBytes) {
+    std::string uri = "file://";
+    for (unsigned char c : pathBytes) {
+        if (std::isalnum(c) || c == '/' || c == '-' || c == '.' || c == '_' || c == '~') {
+            uri += static_cast<char>(c);
+        } else {
+            char escaped[4];
+            std::snprintf(escaped, sizeof escaped, "%%%02X", c);
+            uri += escaped;
+        }
+    }
+    return uri;
+}
+
+// The title names the file the view shows: a start without a file, an open
+// that finds no file and a filter leave it as it was.
+TEST_F(Viewer, TheTitleNamesTheFileShownAndTheStatusBarHintGivesItsPath) {
+    const String first = files.Write("first.log", Line("INFO ", "a") + "\n");
+    const String second = files.Write("second \xE9.log", Line("ERRO ", "b") + "\n");
+    auto form = Open(files.Path("none.log"));
+    EXPECT_EQ(form->Caption(), u"Lumivar");
+    EXPECT_FALSE(form->KvStatusBar1->ShowHint());
+
+    const struct {
+        const char* step;
+        String chosen;  // the file confirmed in the open dialog; empty: a filter
+        String title;
+        String hint;
+    } steps[] = {
+        {"open", first, u"first.log \u2014 Lumivar", first},
+        {"filter", String(), u"first.log \u2014 Lumivar", first},
+        {"open of no file", files.Path("missing.log"), u"first.log \u2014 Lumivar", first},
+        {"open of a name that is not UTF-8", second, u"second \uFFFD.log \u2014 Lumivar", DisplayFileName(second)},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.step);
+        if (step.chosen.empty()) {
+            form->BtnError->Click();
+        } else {
+            TOpenDialog::SetAutomation([&](TFileDialogDriver& d) { d.Accept(step.chosen); });
+            form->BtnOpen->Click();
+        }
+        EXPECT_EQ(form->Caption(), step.title);
+        EXPECT_EQ(form->KvStatusBar1->Hint(), step.hint);
+        EXPECT_TRUE(form->KvStatusBar1->ShowHint());
+    }
+    EXPECT_TRUE(errors.empty());
+}
+
+// A file dropped on the window opens as a confirmed open dialog would: the
+// first of several, a name that is not UTF-8 as its bytes, a missing one
+// taken as the file name with the view kept. What is not a local file is
+// refused and changes nothing.
+TEST_F(Viewer, AFileDroppedOnTheWindowOpensIt) {
+    const String start = files.Write("start.log", Line("INFO ", "s") + "\n");
+    const String a = files.Write("a.log", Line("ERRO ", "a") + "\n" + Line("ERRO ", "b") + "\n");
+    const String b = files.Write("b.log", Line("AVISO", "b") + "\n");
+    const String latin = files.Write("latin\xE9 x.log", Line("INFO ", "l") + "\n" + Line("INFO ", "m") + "\n");
+    const String missing = files.Path("missing.log");
+    auto bytes = [](const String& name) { return FileNameToBytes(name); };
+    const struct {
+        const char* name;
+        std::vector<std::string> uris;
+        bool accepted;
+        String fileName;  // FileName after the drop
+        int lines;        // the view's lines after it
+    } cases[] = {
+        {"one file", {FileUri(bytes(a))}, true, a, 2},
+        {"several: the first", {FileUri(bytes(b)), FileUri(bytes(a))}, true, b, 1},
+        {"a web address before a file", {"https://example.org/x.log", FileUri(bytes(a))}, true, a, 2},
+        {"a name that is not UTF-8", {FileUri(bytes(latin))}, true, latin, 2},
+        {"a missing file", {FileUri(bytes(missing))}, true, missing, 1},
+        {"no local file", {"https://example.org/x.log"}, false, start, 1},
+        {"another machine's file", {"file://elsewhere" + bytes(a)}, false, start, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto form = Open(start);
+        form->Show();
+        // Over the view and over the toolbar alike.
+        for (const TPoint at : {Point(500, 200), Point(600, 10)}) {
+            EXPECT_EQ(SimulateDropUris(form.get(), at.X, at.Y, c.uris), c.accepted);
+            ProcessPendingEvents();
+            EXPECT_EQ(form->FileName(), c.fileName);
+            EXPECT_EQ(form->RichEdit1->Lines()->Count(), c.lines);
+        }
+    }
+    EXPECT_TRUE(errors.empty());
+}
+
+// Ctrl+O runs the open command; the dialog starts in the folder of the file
+// shown.
+TEST_F(Viewer, CtrlOOpensTheDialogInTheFolderOfTheFileShown) {
+    const String log = files.Write("a.log", Line("INFO ", "a") + "\n");
+    auto form = Open(log);
+    form->Show();
+    std::vector<String> folders;
+    TOpenDialog::SetAutomation([&](TFileDialogDriver& d) {
+        folders.push_back(d.Directory());
+        d.Cancel();
+    });
+    SimulateKey(form->RichEdit1, 'O', {ssCtrl});
+    SimulateKey(form->RichEdit1, 'O');  // O alone opens nothing
+    EXPECT_EQ(folders, std::vector<String>{ExtractFileDir(log)});
+    EXPECT_EQ(form->FileName(), log);
+}
+
+// An empty view shows its hint in grey in its middle; the hint is no text
+// of the view: nothing to select or copy, no line. A view with lines shows
+// none.
+TEST_F(Viewer, AnEmptyViewPaintsAHintThatIsNotPartOfTheText) {
+    const String log = files.Write("a.log", Line("INFO ", "a") + "\n");
+    auto form = Open(log);
+    TRichEdit& view = *form->RichEdit1;
+    auto middleInk = [&] {
+        TBitmap shot;
+        view.GetImage(shot);
+        const TRect middle = Rect(4, view.Height() / 2 - 20, view.Width() - 24, view.Height() / 2 + 20);
+        return InkBounds(shot.Canvas(), middle, ColorToRGB(view.Color()));
+    };
+    auto empty = [](const TRect& r) { return r.Right <= r.Left || r.Bottom <= r.Top; };
+    EXPECT_TRUE(empty(middleInk())) << "a view with lines";
+
+    form->BtnWarning->Click();  // no warning line: an empty view
+    ASSERT_EQ(view.Lines()->Count(), 0);
+    const TRect ink = middleInk();
+    ASSERT_FALSE(empty(ink));
+    EXPECT_GT(ink.Width(), 200);
+    EXPECT_LE(std::abs((ink.Left + ink.Right) / 2 - view.Width() / 2), 12) << "centred across the view";
+    EXPECT_LE(std::abs((ink.Top + ink.Bottom) / 2 - view.Height() / 2), 4) << "centred down the view";
+    TBitmap shot;
+    view.GetImage(shot);
+    bool grey = false;
+    for (int y = ink.Top; y < ink.Bottom; ++y)
+        for (int x = ink.Left; x < ink.Right; ++x) grey = grey || shot.Canvas().Pixel(x, y) == ColorToRGB(clGrayText);
+    EXPECT_TRUE(grey);
+
+    Clipboard().SetAsText(u"before");
+    form->BtnSelectAll->Click();
+    form->BtnCopy->Click();
+    EXPECT_EQ(view.SelText(), u"");
+    EXPECT_EQ(Clipboard().AsText(), u"before");
+    EXPECT_EQ(Panes(*form), (std::vector<String>{u"Info: 1", u"Warn: 0", u"Error: 0"}));
+}
+
+// Every picture of the icon decodes, each of its own size.
+TEST(ProgramIcon, TheWindowsCarryTheIconInEverySize) {
+    UseProgramIcon();
+    std::vector<int> sizes = Application->IconSizes();
+    std::sort(sizes.begin(), sizes.end());
+    EXPECT_EQ(sizes, (std::vector<int>{16, 24, 32, 48, 64, 128, 256}));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "AllocationLimit.h"
 #include "Clipbrd.h"
 #include "Forms.h"
+#include "PixelPicture.h"
 #include "Platform.h"
 #include "RichEdit.h"
 
@@ -35,6 +36,28 @@ protected:
     TOwned<TForm> form;
     TRichEdit* edit = nullptr;
 };
+
+// The empty hint shows only on a view without lines, and only when set:
+// a view that sets none paints as before.
+TEST_F(RichEditView, TheEmptyHintShowsOnlyWhenSetAndTheViewHasNoLine) {
+    auto middleInk = [&] {
+        TBitmap shot;
+        edit->GetImage(shot);
+        const TRect middle = Rect(4, edit->Height() / 2 - 12, edit->Width() - 24, edit->Height() / 2 + 12);
+        return InkBounds(shot.Canvas(), middle, ColorToRGB(edit->Color()));
+    };
+    auto inked = [](const TRect& r) { return r.Right > r.Left && r.Bottom > r.Top; };
+    EXPECT_FALSE(inked(middleInk())) << "no hint set";
+    edit->SetEmptyHint(u"Nothing here");
+    EXPECT_TRUE(inked(middleInk())) << "hint set, no line";
+    edit->Lines()->Add(u"");
+    EXPECT_FALSE(inked(middleInk())) << "one empty line";
+    edit->Lines()->Clear();
+    EXPECT_TRUE(inked(middleInk())) << "cleared";
+    EXPECT_EQ(edit->Lines()->Count(), 0);
+    edit->SelectAll();
+    EXPECT_EQ(edit->SelText(), u"");
+}
 
 TEST_F(RichEditView, KeyboardMovesAndExtendsTheSelection) {
     edit->Lines()->Add(u"a");
