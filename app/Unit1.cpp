@@ -402,3 +402,8 @@ void RegisterViewerClasses() {
     RegisterKvStatusClasses();
     RegisterClassesOnce([] { TClassBuilder<TForm1>(u"TForm1", u"TForm"); });
 }
+
+TViewSearch& TForm1::Search() {
+    if (!FSearch) FSearch = std::make_unique<TViewSearch>(*RichEdit1);
+    return *FSearch;
+}

@@ -3,12 +3,15 @@
 // narrows the view to the lines of one level.
 #pragma once
 
+#include <memory>
+
 #include "Forms.h"
 #include "ImgList.h"
 #include "KvButton.h"
 #include "KvPanel.h"
 #include "KvStatus.h"
 #include "RichEdit.h"
+#include "ViewSearch.h"
 
 // Where the viewer looks for a log file when it starts.
 inline const String DEFAULT_LOG_FILE = u"c:\\Talvenor\\kel_7\\kel7.log";
@@ -57,6 +60,8 @@ public:
     int getErrorCount() const;
 
     const String& FileName() const { return FFileName; }
+    // Searching the view (made when first asked for).
+    TViewSearch& Search();
 
     // The file the window opens at start instead of the default path (the
     // command line's FILE); empty for the default.
@@ -74,6 +79,7 @@ private:
     TLevelCounts ColourAndCountLines();
 
     String FFileName;
+    std::unique_ptr<TViewSearch> FSearch;
 };
 
 extern TForm1* Form1;

@@ -237,47 +237,82 @@ TTextMatch FindBackward(const TSearchPattern& pattern, const TLineStore& store, 
 
 namespace {
 
-std::uint64_t CountInLines(const TSearchPattern& pattern, const TLineStore& store, int first, int last,
-                           const std::atomic<bool>* cancel) {
+// Counts the blocks first .. last-1 into their places in perBlock.
+void CountBlocks(const TSearchPattern& pattern, const TLineStore& store, std::size_t first, std::size_t last,
+                 std::vector<std::uint64_t>& perBlock, const std::atomic<bool>* cancel) {
     TLineMatcher matcher(pattern);
     TFileLines::TBlockCache cache;
     std::string buffer;
-    std::uint64_t count = 0;
-    for (int i = first; i < last; ++i) {
-        // Looking at the flag costs little next to reading a line, but not nothing.
-        if (cancel && (i & 1023) == 0 && cancel->load(std::memory_order_relaxed)) break;
-        count += matcher.Count(store.LineUtf8(i, buffer, cache).Bytes);
+    const int count = store.Count();
+    for (std::size_t block = first; block < last; ++block) {
+        if (cancel && cancel->load(std::memory_order_relaxed)) return;
+        const int begin = static_cast<int>(block) * TMatchCount::kBlockLines;
+        const int end = std::min(count, begin + TMatchCount::kBlockLines);
+        std::uint64_t matches = 0;
+        for (int i = begin; i < end; ++i) matches += matcher.Count(store.LineUtf8(i, buffer, cache).Bytes);
+        perBlock[block] = matches;
     }
-    return count;
 }
 
 }  // namespace
 
-std::uint64_t CountMatches(const TSearchPattern& pattern, const TLineStore& store, const std::atomic<bool>* cancel) {
+TMatchCount CountMatchesByBlock(const TSearchPattern& pattern, const TLineStore& store,
+                                const std::atomic<bool>* cancel) {
+    TMatchCount result;
     const int count = store.Count();
-    if (pattern.Empty() || count == 0) return 0;
+    if (pattern.Empty() || count == 0) return result;
+    const auto blocks = static_cast<std::size_t>((count + TMatchCount::kBlockLines - 1) / TMatchCount::kBlockLines);
+    result.PerBlock.assign(blocks, 0);
     // Below this many lines a second thread costs more than it saves.
     constexpr int kLinesWorthAThread = 100000;
-    if (count < kLinesWorthAThread || std::thread::hardware_concurrency() < 2)
-        return CountInLines(pattern, store, 0, count, cancel);
-    const int half = count / 2;
-    std::uint64_t second = 0;
-    std::exception_ptr secondError;
-    std::thread helper([&] {
+    if (count < kLinesWorthAThread || std::thread::hardware_concurrency() < 2) {
+        CountBlocks(pattern, store, 0, blocks, result.PerBlock, cancel);
+    } else {
+        const std::size_t half = blocks / 2;
+        std::exception_ptr helperError;
+        std::thread helper([&] {
+            try {
+                CountBlocks(pattern, store, half, blocks, result.PerBlock, cancel);
+            } catch (...) {
+                helperError = std::current_exception();
+            }
+        });
         try {
-            second = CountInLines(pattern, store, half, count, cancel);
+            CountBlocks(pattern, store, 0, half, result.PerBlock, cancel);
         } catch (...) {
-            secondError = std::current_exception();
+            helper.join();
+            throw;
         }
-    });
-    std::uint64_t first = 0;
-    try {
-        first = CountInLines(pattern, store, 0, half, cancel);
-    } catch (...) {
         helper.join();
-        throw;
+        if (helperError) std::rethrow_exception(helperError);
     }
-    helper.join();
-    if (secondError) std::rethrow_exception(secondError);
-    return first + second;
+    for (const std::uint64_t matches : result.PerBlock) result.Total += matches;
+    return result;
+}
+
+std::uint64_t CountMatches(const TSearchPattern& pattern, const TLineStore& store, const std::atomic<bool>* cancel) {
+    return CountMatchesByBlock(pattern, store, cancel).Total;
+}
+
+std::uint64_t MatchesBefore(const TSearchPattern& pattern, const TLineStore& store, const TMatchCount& count, int line,
+                            int column) {
+    if (pattern.Empty() || line < 0) return 0;
+    const auto block = static_cast<std::size_t>(line / TMatchCount::kBlockLines);
+    std::uint64_t before = 0;
+    for (std::size_t b = 0; b < block && b < count.PerBlock.size(); ++b) before += count.PerBlock[b];
+    TLineMatcher matcher(pattern);
+    std::string buffer;
+    for (int i = static_cast<int>(block) * TMatchCount::kBlockLines; i < line && i < store.Count(); ++i)
+        before += matcher.Count(store.LineUtf8(i, buffer).Bytes);
+    if (line >= store.Count()) return before;
+    const TLineText text = store.LineUtf8(line, buffer);
+    const std::size_t limit = ByteAt(text, column);
+    std::size_t from = 0, begin, end;
+    bool notEmpty = false;
+    while (matcher.Next(text.Bytes, from, notEmpty, begin, end) && begin < limit) {
+        ++before;
+        notEmpty = end == begin;
+        from = end;
+    }
+    return before;
 }

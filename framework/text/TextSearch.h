@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 #include "LineStore.h"
 #include "Types.h"
@@ -88,6 +89,19 @@ TTextMatch FindBackward(const TSearchPattern& Pattern, const TLineStore& Store, 
 // Returns early with what it has when Cancel becomes true.
 std::uint64_t CountMatches(const TSearchPattern& Pattern, const TLineStore& Store,
                            const std::atomic<bool>* Cancel = nullptr);
+
+// The same, kept per block of lines, so that the number of a match among
+// all of them follows without reading the text before its block.
+struct TMatchCount {
+    static constexpr int kBlockLines = 4096;
+    std::uint64_t Total = 0;
+    std::vector<std::uint64_t> PerBlock;
+};
+TMatchCount CountMatchesByBlock(const TSearchPattern& Pattern, const TLineStore& Store,
+                                const std::atomic<bool>* Cancel = nullptr);
+// How many matches start before (Line, Column), from a complete count.
+std::uint64_t MatchesBefore(const TSearchPattern& Pattern, const TLineStore& Store, const TMatchCount& Count, int Line,
+                            int Column);
 
 // UTF-16 code units in the first Bytes bytes of a UTF-8 line, and the byte
 // at which a column starts (rounded up to a character's start).

@@ -176,6 +176,14 @@ TEST(TextSearch, CountsAFileBackedStoreOnTwoThreadsAsOneWould) {
     for (int i = 0; i < 150000; ++i) levels += i % 7 == 0;
     EXPECT_EQ(CountMatches(levelField, store), levels);
 
+    // The number of a match among all: blocks before its own, then lines.
+    const TMatchCount byBlock = CountMatchesByBlock(caseless, store);
+    std::uint64_t before = 0;
+    for (int i = 0; i < 100003; ++i) before += (i % 7 == 0) + (i % 91 == 0);
+    EXPECT_EQ(MatchesBefore(caseless, store, byBlock, 100003, 0), before);
+    EXPECT_EQ(MatchesBefore(caseless, store, byBlock, 100002, 40), before);  // after the line's one match
+    EXPECT_EQ(MatchesBefore(caseless, store, byBlock, 100002, 24), before - 1);  // at it
+
     std::atomic<bool> cancel{true};
     EXPECT_LT(CountMatches(caseless, store, &cancel), expected);
 }
