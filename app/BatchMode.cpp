@@ -238,12 +238,19 @@ int RunBatch(const TCommandLine& cl, int& argc, char** argv) {
     }
     std::string find;
     if (status == 0 && cl.Find) {
-        TViewSearch& search = Form1->Search();
-        search.SetQuery(Utf8ToString(cl.FindText), {cl.MatchCase, cl.Regex, cl.WholeWord});
+        // As the user would: the bar, its options, the text, Enter.
         Form1->RichEdit1->SetSelStart(0);
-        const TTextMatch first = search.FindNext();
+        TFindBar& bar = Form1->FindBar();
+        bar.Open();
+        bar.MatchCase->SetChecked(cl.MatchCase);
+        bar.RegularExpression->SetChecked(cl.Regex);
+        bar.WholeWord->SetChecked(cl.WholeWord);
+        bar.Field->SetText(Utf8ToString(cl.FindText));
+        unsigned short enter = VK_RETURN;
+        bar.Field->OnKeyDown(bar.Field, enter, TShiftState());
+        TViewSearch& search = Form1->Search();
         search.WaitForCount();
-        find = FindJson(search, first);
+        find = FindJson(search, search.LastMatch());
     }
     if (status == 0 && cl.State) {
         const std::string json = StateJson(*Form1, cl.Lines, find);

@@ -268,6 +268,7 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
     RegisterMethod(u"BtnSelectAllClick", [this](TObject* s) { BtnSelectAllClick(s); });
     RegisterMethod(u"BtnCopyClick", [this](TObject* s) { BtnCopyClick(s); });
     ReadLayout(LayoutText());
+    OnKeyDown = [this](TObject* s, unsigned short& key, TShiftState shift) { FormKeyDown(s, key, shift); };
 }
 
 // --- event handlers --------------------------------------------------------
@@ -406,4 +407,28 @@ void RegisterViewerClasses() {
 TViewSearch& TForm1::Search() {
     if (!FSearch) FSearch = std::make_unique<TViewSearch>(*RichEdit1);
     return *FSearch;
+}
+
+TFindBar& TForm1::FindBar() {
+    if (!FFindBar) FFindBar = new TFindBar(this, KvStatusBar1, RichEdit1, Search());
+    return *FFindBar;
+}
+
+void TForm1::FormKeyDown(TObject*, unsigned short& key, TShiftState shift) {
+    const bool ctrl = shift.Contains(ssCtrl);
+    if (ctrl && (key == 'F' || key == 'f')) {
+        FindBar().Open();
+    } else if (key == VK_F3 && !ctrl) {
+        // Without a bar there is nothing to find yet: F3 opens it.
+        if (!FFindBar || !FFindBar->Visible()) FindBar().Open();
+        else if (shift.Contains(ssShift)) FFindBar->FindPrevious();
+        else FFindBar->FindNext();
+    } else if (key == VK_F5 && shift.Empty()) {
+        BtnExecuteClick(BtnExecute);
+    } else if (ctrl && (key == 'O' || key == 'o')) {
+        BtnOpenClick(BtnOpen);
+    } else {
+        return;
+    }
+    key = 0;
 }

@@ -11,6 +11,7 @@
 #include "KvPanel.h"
 #include "KvStatus.h"
 #include "RichEdit.h"
+#include "FindBar.h"
 #include "ViewSearch.h"
 
 // Where the viewer looks for a log file when it starts.
@@ -60,8 +61,12 @@ public:
     int getErrorCount() const;
 
     const String& FileName() const { return FFileName; }
-    // Searching the view (made when first asked for).
+    // Searching the view, and the find bar (made when first asked for).
     TViewSearch& Search();
+    TFindBar& FindBar();
+    // The window's keys: Ctrl+F find, F3 / Shift+F3 next and previous,
+    // F5 refresh, Ctrl+O open.
+    void FormKeyDown(TObject* Sender, unsigned short& Key, TShiftState Shift);
 
     // The file the window opens at start instead of the default path (the
     // command line's FILE); empty for the default.
@@ -80,6 +85,7 @@ private:
 
     String FFileName;
     std::unique_ptr<TViewSearch> FSearch;
+    TFindBar* FFindBar = nullptr;
 };
 
 extern TForm1* Form1;

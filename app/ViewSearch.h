@@ -35,6 +35,8 @@ public:
     // into view; not found when there is none (or the query is not valid).
     TTextMatch FindNext();
     TTextMatch FindPrevious();
+    // The match found last, if the text has not changed since.
+    TTextMatch LastMatch() const { return lastMatch_.value_or(TTextMatch()); }
 
     // The count of the current query over the current text, once the
     // worker has it; empty while it counts (and without a valid query).

@@ -368,11 +368,26 @@ void TRichEdit::Paint() {
     const TTextPosition selTo = selFrom + std::max<TTextPosition>(0, document_->SelLength());
     const int last = std::min(LineCount(), topLine_ + VisibleLineCount() + 1);
     std::vector<TRichTextDocument::TLineRun> runs;
+    std::vector<std::pair<int, int>> marks;
     for (int line = topLine_; line < last; ++line) {
         const int y = text.Top + (line - topLine_) * lineHeight;
         const TVisiblePiece piece = VisiblePiece(document_->Store(), line, firstCell, lastCell);
         const TTextPosition pieceStart = document_->LinePosition(line) + piece.FirstUnit;
-        document_->LineRuns(line, static_cast<int>(piece.FirstUnit), static_cast<int>(piece.FirstUnit) + piece.Units(), runs);
+        const int pieceFrom = static_cast<int>(piece.FirstUnit);
+        const int pieceTo = pieceFrom + piece.Units();
+        if (OnMarkLine) {
+            // Marks lie under the text, which is drawn without a background.
+            OnMarkLine(line, pieceFrom, pieceTo, marks);
+            c.Brush().SetColor(markColor_);
+            for (const auto& [column, length] : marks) {
+                const int from = std::max(column, pieceFrom) - pieceFrom;
+                const int to = std::min(column + length, pieceTo) - pieceFrom;
+                if (from < to)
+                    c.FillRect(Rect(cellX(piece.Cells[static_cast<std::size_t>(from)]), y,
+                                    cellX(piece.Cells[static_cast<std::size_t>(to)]), y + lineHeight));
+            }
+        }
+        document_->LineRuns(line, pieceFrom, pieceTo, runs);
         for (const auto& run : runs) {
             const TCharFormat& format = document_->Format(run.Format);
             // Split the run where the selection starts and ends; indices

@@ -4,8 +4,10 @@
 // edit, when read-only).
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "Controls.h"
@@ -85,6 +87,14 @@ public:
     // The view position under a client point.
     TTextPosition PositionAt(int X, int Y);
 
+    // Marks painted behind the text of the lines in sight (found matches):
+    // asked for each such line with the columns in sight [From, To), it
+    // gives (column, length) pairs. Painting only: the text and its
+    // formats stay as they are.
+    std::function<void(int Line, int From, int To, std::vector<std::pair<int, int>>& Marks)> OnMarkLine;
+    TColor MarkColor() const { return markColor_; }
+    void SetMarkColor(TColor v) { markColor_ = v; }
+
     void WndProc(TMessage& Message) override;
 
 protected:
@@ -132,6 +142,7 @@ private:
     TTextPosition anchor_ = 0;  // the fixed end of a mouse or keyboard selection
     bool movingCaret_ = false;
     int wheelDelta_ = 0;        // wheel movement not yet scrolled (part of a line)
+    TColor markColor_ = RGB(255, 238, 128);
 };
 
 void RegisterRichEditClasses();

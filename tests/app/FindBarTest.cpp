@@ -1,0 +1,162 @@
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "Forms.h"
+#include "Graphics.h"
+#include "TempDir.h"
+#include "Unit1.h"
+
+namespace {
+
+std::string Line(const std::string& level, const std::string& message) {
+    return "2026-12-10 08:00:00.000 [" + level + "] " + message;
+}
+
+class FindBar : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Application->Initialize();
+        Application->SetErrorDisplay(TErrorDisplay::StandardError);
+        Application->OnErrorShown = [this](const String&, const String& message) { errors.push_back(message); };
+    }
+    void TearDown() override {
+        Application->OnErrorShown = nullptr;
+        TForm1::SetStartupFileName(String());
+    }
+    TOwned<TForm1> Open(const std::string& text) {
+        TForm1::SetStartupFileName(S(dir.Write("find.log", text).string()));
+        TOwned<TForm1> form(new TForm1(nullptr));
+        form->DoCreate();
+        return form;
+    }
+    static void Press(TFindBar& bar, unsigned short key, TShiftState shift = TShiftState()) {
+        bar.Field->OnKeyDown(bar.Field, key, shift);
+    }
+    static void Press(TForm1& form, unsigned short key, TShiftState shift = TShiftState()) {
+        form.FormKeyDown(&form, key, shift);
+    }
+    // The bar's status once the count is in.
+    static String CountedStatus(TForm1& form) {
+        form.Search().WaitForCount();
+        form.FindBar().Poll();
+        return form.FindBar().Status->Caption();
+    }
+    std::vector<String> errors;
+    TTempDir dir{"lumivar-find"};
+};
+
+TEST_F(FindBar, TheWindowIsUnchangedUntilCtrlFOpensTheBarAboveTheStatusBar) {
+    auto form = Open(Line("INFO ", "a") + "\n");
+    const int components = form->ComponentCount();
+    const TRect view = form->RichEdit1->BoundsRect();
+    Press(*form, 'F');  // without Ctrl: nothing
+    EXPECT_EQ(form->ComponentCount(), components);
+
+    Press(*form, 'F', TShiftState{ssCtrl});
+    TFindBar& bar = form->FindBar();
+    ASSERT_TRUE(bar.Visible());
+    EXPECT_EQ(bar.Top(), form->RichEdit1->Top() + form->RichEdit1->Height());
+    EXPECT_EQ(bar.Top() + bar.Height(), form->KvStatusBar1->Top());
+    EXPECT_EQ(bar.Width(), form->ClientWidth());
+
+    Press(bar, VK_ESCAPE);
+    EXPECT_FALSE(bar.Visible());
+    EXPECT_EQ(form->RichEdit1->BoundsRect(), view);
+    EXPECT_FALSE(form->RichEdit1->OnMarkLine);  // no marks painted once closed
+}
+
+TEST_F(FindBar, OpeningTakesASelectionOfOneLineOnly) {
+    auto form = Open(Line("INFO ", "alpha beta") + "\n" + Line("INFO ", "gamma") + "\n");
+    TRichEdit& view = *form->RichEdit1;
+    view.SetSelStart(32);
+    view.SetSelLength(5);
+    form->FindBar().Open();
+    EXPECT_EQ(form->FindBar().Field->Text(), u"alpha");
+    view.SetSelStart(38);
+    view.SetSelLength(40);  // into the next line
+    form->FindBar().Open();
+    EXPECT_EQ(form->FindBar().Field->Text(), u"alpha");
+}
+
+TEST_F(FindBar, EnterAndF3GoForwardShiftGoesBackWrappingWithANote) {
+    auto form = Open(Line("ERRO ", "disk") + "\n" + Line("INFO ", "ok") + "\n" + Line("ERRO ", "disk again") + "\n");
+    TRichEdit& view = *form->RichEdit1;
+    TFindBar& bar = form->FindBar();
+    bar.Open();
+    bar.Field->SetText(u"DISK");
+    EXPECT_EQ(CountedStatus(*form), u"0 of 2");
+    const TTextPosition second = view.Document().LinePosition(2) + 32;
+
+    Press(bar, VK_RETURN);
+    EXPECT_EQ(view.SelStart(), 32);
+    EXPECT_EQ(view.SelLength(), 4);
+    EXPECT_EQ(CountedStatus(*form), u"1 of 2");
+    Press(bar, VK_F3);
+    EXPECT_EQ(view.SelStart(), second);
+    EXPECT_EQ(CountedStatus(*form), u"2 of 2");
+    Press(*form, VK_F3);  // from the view too
+    EXPECT_EQ(view.SelStart(), 32);
+    EXPECT_EQ(CountedStatus(*form), u"1 of 2 \u2014 Wrapped to the start");
+    Press(bar, VK_RETURN, TShiftState{ssShift});
+    EXPECT_EQ(view.SelStart(), second);
+    EXPECT_EQ(CountedStatus(*form), u"2 of 2 \u2014 Wrapped to the end");
+    Press(bar, VK_F3, TShiftState{ssShift});
+    EXPECT_EQ(view.SelStart(), 32);
+    EXPECT_EQ(CountedStatus(*form), u"1 of 2");
+
+    // The options take effect at once.
+    bar.MatchCase->SetChecked(true);
+    bar.MatchCase->OnClick(bar.MatchCase);
+    Press(bar, VK_RETURN);
+    EXPECT_EQ(CountedStatus(*form), u"0 of 0 \u2014 Not found");
+    EXPECT_EQ(view.SelStart(), 32);  // the selection stays
+    EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(FindBar, AnInvalidExpressionIsShownInTheBarNotInAnErrorBox) {
+    auto form = Open(Line("ERRO ", "disk") + "\n");
+    TFindBar& bar = form->FindBar();
+    bar.Open();
+    bar.RegularExpression->SetChecked(true);
+    bar.Field->SetText(u"disk(");
+    EXPECT_EQ(bar.Status->Caption(), u"missing closing parenthesis");
+    EXPECT_EQ(bar.Field->Color(), TFindBar::kErrorColor);
+    Press(bar, VK_RETURN);
+    EXPECT_EQ(form->RichEdit1->SelLength(), 0);
+    EXPECT_TRUE(errors.empty());
+    bar.Field->SetText(u"disk");
+    EXPECT_EQ(bar.Field->Color(), clWindow);
+    EXPECT_EQ(CountedStatus(*form), u"0 of 1");
+}
+
+TEST_F(FindBar, MatchesAreMarkedOnlyOnTheLinesInSight) {
+    std::string text;
+    for (int i = 0; i < 500; ++i) text += Line("ERRO ", "disk " + std::to_string(i)) + "\n";
+    auto form = Open(text);
+    TRichEdit& view = *form->RichEdit1;
+    TFindBar& bar = form->FindBar();
+    bar.Open();
+    bar.Field->SetText(u"disk");
+    view.SetTopLine(200);
+    std::set<int> asked;
+    auto marks = view.OnMarkLine;
+    view.OnMarkLine = [&](int line, int from, int to, std::vector<std::pair<int, int>>& ranges) {
+        asked.insert(line);
+        marks(line, from, to, ranges);
+        EXPECT_EQ(ranges, (std::vector<std::pair<int, int>>{{32, 4}}));
+    };
+    TBitmap shot;
+    view.GetImage(shot);
+    ASSERT_FALSE(asked.empty());
+    EXPECT_EQ(*asked.begin(), 200);
+    EXPECT_LE(*asked.rbegin(), 200 + view.VisibleLineCount());
+    // The mark is painted behind the match, and the text itself is unchanged.
+    std::vector<TStyledRun> runs;
+    view.LineRuns(200, runs);
+    for (const TStyledRun& run : runs) EXPECT_NE(run.Color, view.MarkColor());
+}
+
+}  // namespace
