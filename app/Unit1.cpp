@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "Dialogs.h"
+#include "GoToLine.h"
 #include "Resources.h"
 #include "Strings.h"
 #include "SysUtils.h"
@@ -414,6 +415,16 @@ TFindBar& TForm1::FindBar() {
     return *FFindBar;
 }
 
+void TForm1::GoToLine() {
+    const int count = RichEdit1->Lines()->Count();
+    if (count == 0) return;
+    const std::optional<int> line = AskForLine(Application, count);
+    if (!line) return;
+    RichEdit1->SetSelStart(RichEdit1->Document().LinePosition(*line - 1));
+    RichEdit1->SetSelLength(0);  // scrolls the caret into view
+    RichEdit1->SetFocus();
+}
+
 void TForm1::FormKeyDown(TObject*, unsigned short& key, TShiftState shift) {
     const bool ctrl = shift.Contains(ssCtrl);
     if (ctrl && (key == 'F' || key == 'f')) {
@@ -423,6 +434,8 @@ void TForm1::FormKeyDown(TObject*, unsigned short& key, TShiftState shift) {
         if (!FFindBar || !FFindBar->Visible()) FindBar().Open();
         else if (shift.Contains(ssShift)) FFindBar->FindPrevious();
         else FFindBar->FindNext();
+    } else if (ctrl && (key == 'G' || key == 'g')) {
+        GoToLine();
     } else if (key == VK_F5 && shift.Empty()) {
         BtnExecuteClick(BtnExecute);
     } else if (ctrl && (key == 'O' || key == 'o')) {

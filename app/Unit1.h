@@ -64,8 +64,10 @@ public:
     // Searching the view, and the find bar (made when first asked for).
     TViewSearch& Search();
     TFindBar& FindBar();
+    // Asks for a line number and puts the caret at the start of that line.
+    void GoToLine();
     // The window's keys: Ctrl+F find, F3 / Shift+F3 next and previous,
-    // F5 refresh, Ctrl+O open.
+    // Ctrl+G go to line, F5 refresh, Ctrl+O open.
     void FormKeyDown(TObject* Sender, unsigned short& Key, TShiftState Shift);
 
     // The file the window opens at start instead of the default path (the

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -7,6 +9,7 @@
 #include "Forms.h"
 #include "Graphics.h"
 #include "TempDir.h"
+#include "GoToLine.h"
 #include "Unit1.h"
 
 namespace {
@@ -157,6 +160,53 @@ TEST_F(FindBar, MatchesAreMarkedOnlyOnTheLinesInSight) {
     std::vector<TStyledRun> runs;
     view.LineRuns(200, runs);
     for (const TStyledRun& run : runs) EXPECT_NE(run.Color, view.MarkColor());
+}
+
+}  // namespace
+
+namespace {
+
+struct TModalAnswer {
+    explicit TModalAnswer(std::function<void(TCustomForm&)> answer) { TCustomForm::SetModalAutomation(std::move(answer)); }
+    ~TModalAnswer() { TCustomForm::SetModalAutomation(nullptr); }
+};
+
+TEST(GoToLine, OnlyANumberFromOneToTheLineCountIsALine) {
+    TOwned<TGoToLineForm> dialog(new TGoToLineForm(nullptr, 250));
+    EXPECT_EQ(dialog->Prompt->Caption(), u"Line number (1 - 250):");
+    struct Case {
+        const char16_t* text;
+        std::optional<int> line;
+    } cases[] = {{u"1", 1},          {u"250", 250},      {u" 17 ", 17},  {u"0", std::nullopt},
+                 {u"251", std::nullopt}, {u"-3", std::nullopt}, {u"", std::nullopt}, {u"1e2", std::nullopt},
+                 {u"99999999999", std::nullopt}, {u"\u0661", std::nullopt}};
+    for (const Case& c : cases) {
+        dialog->Field->SetText(c.text);
+        EXPECT_EQ(dialog->Line(), c.line) << StringToUtf8(c.text);
+    }
+}
+
+TEST_F(FindBar, CtrlGRefusesBadInputInTheDialogThenMovesTheCaretToTheLine) {
+    std::string text;
+    for (int i = 0; i < 300; ++i) text += Line("INFO ", "line " + std::to_string(i)) + "\n";
+    auto form = Open(text);
+    std::vector<String> problems;
+    TModalAnswer answer([&](TCustomForm& shown) {
+        auto& dialog = dynamic_cast<TGoToLineForm&>(shown);
+        dialog.Field->SetText(u"301");
+        dialog.OkButton->Click();
+        problems.push_back(dialog.Problem->Caption());
+        EXPECT_EQ(dialog.ModalResult(), mrNone);  // still open
+        dialog.Field->SetText(u"150");
+        dialog.OkButton->Click();
+    });
+    Press(*form, 'G', TShiftState{ssCtrl});
+    EXPECT_EQ(problems, std::vector<String>{u"Enter a whole number from 1 to 300."});
+    TRichEdit& view = *form->RichEdit1;
+    EXPECT_EQ(view.SelStart(), view.Document().LinePosition(149));
+    EXPECT_EQ(view.SelLength(), 0);
+    EXPECT_LE(view.TopLine(), 149);
+    EXPECT_GT(view.TopLine() + view.VisibleLineCount(), 149);
 }
 
 }  // namespace
