@@ -300,7 +300,10 @@ void TForm1::BtnCopyClick(TObject*) { RichEdit1->CopyToClipboard(); }
 // --- loading, colouring, filtering -------------------------------------------
 
 void TForm1::loadFile() {
-    if (FileExists(FFileName)) RichEdit1->Lines()->LoadFromFile(FFileName);
+    if (FileExists(FFileName)) {
+        RichEdit1->Lines()->LoadFromFile(FFileName);
+        FFiltered = false;
+    }
     // The counts are those of getInfoCount, getWarnCount and getErrorCount,
     // taken by the colouring pass: a gigabyte log is read once, not four
     // times. Nothing paints between the captions and the colours.
@@ -355,6 +358,7 @@ void TForm1::filterFile(const String& level) {
         TUpdateBracket bracket(lines);
         try {
             lines.Clear();
+            FFiltered = true;
             const int n = log->Count();
             for (int i = 0; i < n; ++i) {
                 if (LevelCode(*log, i) == level) lines.AddFrom(*log, i);
@@ -425,6 +429,23 @@ void TForm1::GoToLine() {
     RichEdit1->SetFocus();
 }
 
+bool TForm1::CanShowInFullLog() const { return FFiltered; }
+
+void TForm1::ShowInFullLog() {
+    if (!FFiltered) return;
+    // The filter's lines share the file's and carry their numbers in it.
+    TRichTextDocument& document = RichEdit1->Document();
+    const int line = document.LineAtPosition(document.CaretPosition());
+    int fileLine = -1;
+    if (line >= document.Store().Count() || !document.Store().FileLineOf(line, fileLine)) return;
+    loadFile();
+    if (fileLine >= document.Store().Count()) return;
+    RichEdit1->SetSelStart(document.LinePosition(fileLine));
+    RichEdit1->SetSelLength(0);
+    RichEdit1->SetTopLine(std::max(0, fileLine - RichEdit1->VisibleLineCount() / 2));
+    RichEdit1->SetFocus();
+}
+
 void TForm1::FormKeyDown(TObject*, unsigned short& key, TShiftState shift) {
     const bool ctrl = shift.Contains(ssCtrl);
     if (ctrl && (key == 'F' || key == 'f')) {
@@ -436,6 +457,8 @@ void TForm1::FormKeyDown(TObject*, unsigned short& key, TShiftState shift) {
         else FFindBar->FindNext();
     } else if (ctrl && (key == 'G' || key == 'g')) {
         GoToLine();
+    } else if (ctrl && key == VK_RETURN) {
+        ShowInFullLog();
     } else if (key == VK_F5 && shift.Empty()) {
         BtnExecuteClick(BtnExecute);
     } else if (ctrl && (key == 'O' || key == 'o')) {

@@ -66,8 +66,13 @@ public:
     TFindBar& FindBar();
     // Asks for a line number and puts the caret at the start of that line.
     void GoToLine();
+    // After a level filter: reloads the whole file as Refresh does and puts
+    // the caret on the record that the caret was on, in the middle of the
+    // view. Nothing happens when the view is not a filter's result.
+    void ShowInFullLog();
+    bool CanShowInFullLog() const;
     // The window's keys: Ctrl+F find, F3 / Shift+F3 next and previous,
-    // Ctrl+G go to line, F5 refresh, Ctrl+O open.
+    // Ctrl+G go to line, Ctrl+Enter show in full log, F5 refresh, Ctrl+O open.
     void FormKeyDown(TObject* Sender, unsigned short& Key, TShiftState Shift);
 
     // The file the window opens at start instead of the default path (the
@@ -88,6 +93,8 @@ private:
     String FFileName;
     std::unique_ptr<TViewSearch> FSearch;
     TFindBar* FFindBar = nullptr;
+    // The view holds a level filter's lines (not the whole file).
+    bool FFiltered = false;
 };
 
 extern TForm1* Form1;

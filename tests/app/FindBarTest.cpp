@@ -210,3 +210,39 @@ TEST_F(FindBar, CtrlGRefusesBadInputInTheDialogThenMovesTheCaretToTheLine) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(FindBar, ShowInFullLogPutsTheCaretOnTheSameRecordAfterEachFilter) {
+    // Records of every level, and a line without one, in a log longer than the view.
+    const char* levels[] = {"INFO ", "AVISO", "ERRO ", "INFO ", "DEBUG"};
+    std::string text;
+    for (int i = 0; i < 400; ++i) text += Line(levels[i % 5], "record " + std::to_string(i)) + "\n";
+    auto form = Open(text);
+    EXPECT_FALSE(form->CanShowInFullLog());
+    struct Case {
+        TKvToolButton* TForm1::*button;
+        int filteredLine;  // the caret's line in the filter's result
+        int fileLine;      // that record's line in the file
+    } cases[] = {{&TForm1::BtnInformation, 70, 175}, {&TForm1::BtnWarning, 50, 251}, {&TForm1::BtnError, 79, 397}};
+    TRichEdit& view = *form->RichEdit1;
+    for (const Case& c : cases) {
+        (form.get()->*c.button)->Click();
+        ASSERT_TRUE(form->CanShowInFullLog());
+        view.SetSelStart(view.Document().LinePosition(c.filteredLine) + 3);
+        const String record = view.Lines()->Get(c.filteredLine);
+        Press(*form, VK_RETURN, TShiftState{ssCtrl});
+        EXPECT_FALSE(form->CanShowInFullLog());
+        ASSERT_EQ(view.Lines()->Count(), 400);
+        EXPECT_EQ(view.Document().LineAtPosition(view.SelStart()), c.fileLine);
+        EXPECT_EQ(view.Lines()->Get(c.fileLine), record);
+        // In the middle of the view, as far as the end of the text allows.
+        const int middle = view.TopLine() + view.VisibleLineCount() / 2;
+        if (c.fileLine + view.VisibleLineCount() / 2 < 400) EXPECT_EQ(middle, c.fileLine);
+        else EXPECT_GT(view.TopLine() + view.VisibleLineCount(), c.fileLine);
+        EXPECT_EQ(form->KvStatusPane1->Caption(), u"Info: 160");  // recounted as Refresh does
+    }
+    EXPECT_TRUE(errors.empty());
+}
+
+}  // namespace
