@@ -1,7 +1,9 @@
 #include "Unit1.h"
 
 #include <algorithm>
+#include <functional>
 #include <memory>
+#include <optional>
 
 #include "Dialogs.h"
 #include "GoToLine.h"
@@ -270,6 +272,7 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
     RegisterMethod(u"BtnCopyClick", [this](TObject* s) { BtnCopyClick(s); });
     ReadLayout(LayoutText());
     OnKeyDown = [this](TObject* s, unsigned short& key, TShiftState shift) { FormKeyDown(s, key, shift); };
+    RichEdit1->OnContextPopup = [this](TObject*, TPoint at) { ViewMenu().Popup(at.X, at.Y); };
 }
 
 // --- event handlers --------------------------------------------------------
@@ -430,6 +433,27 @@ void TForm1::GoToLine() {
 }
 
 bool TForm1::CanShowInFullLog() const { return FFiltered; }
+
+TPopupMenu& TForm1::ViewMenu() {
+    if (FViewMenu) return *FViewMenu;
+    FViewMenu = new TPopupMenu(this);
+    auto add = [this](const String& caption, std::function<void()> command) {
+        auto* item = new TMenuItem(FViewMenu);
+        item->SetCaption(caption);
+        if (command) item->OnClick = [command](TObject*) { command(); };
+        FViewMenu->Items()->Add(item);
+        return item;
+    };
+    add(u"Copy", [this] { RichEdit1->CopyToClipboard(); });
+    add(u"Select All", [this] { RichEdit1->SelectAll(); });
+    add(u"-", nullptr);
+    add(u"Find\u2026", [this] { FindBar().Open(); });
+    add(u"Go to Line\u2026", [this] { GoToLine(); });
+    add(u"-", nullptr);
+    FShowInFullLogItem = add(u"Show in full log", [this] { ShowInFullLog(); });
+    FViewMenu->OnPopup = [this](TObject*) { FShowInFullLogItem->SetEnabled(CanShowInFullLog()); };
+    return *FViewMenu;
+}
 
 void TForm1::ShowInFullLog() {
     if (!FFiltered) return;

@@ -10,6 +10,7 @@
 #include "KvButton.h"
 #include "KvPanel.h"
 #include "KvStatus.h"
+#include "Menus.h"
 #include "RichEdit.h"
 #include "FindBar.h"
 #include "ViewSearch.h"
@@ -71,6 +72,9 @@ public:
     // view. Nothing happens when the view is not a filter's result.
     void ShowInFullLog();
     bool CanShowInFullLog() const;
+    // The view's context menu (made when first asked for): Copy, Select
+    // All, Find..., Go to Line..., Show in full log (enabled after a filter).
+    TPopupMenu& ViewMenu();
     // The window's keys: Ctrl+F find, F3 / Shift+F3 next and previous,
     // Ctrl+G go to line, Ctrl+Enter show in full log, F5 refresh, Ctrl+O open.
     void FormKeyDown(TObject* Sender, unsigned short& Key, TShiftState Shift);
@@ -93,6 +97,8 @@ private:
     String FFileName;
     std::unique_ptr<TViewSearch> FSearch;
     TFindBar* FFindBar = nullptr;
+    TPopupMenu* FViewMenu = nullptr;
+    TMenuItem* FShowInFullLogItem = nullptr;
     // The view holds a level filter's lines (not the whole file).
     bool FFiltered = false;
 };

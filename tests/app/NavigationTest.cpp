@@ -8,7 +8,10 @@
 
 #include "Forms.h"
 #include "Graphics.h"
+#include "Menus.h"
+#include "Platform.h"
 #include "TempDir.h"
+#include "TickCount.h"
 #include "GoToLine.h"
 #include "Unit1.h"
 
@@ -18,7 +21,7 @@ std::string Line(const std::string& level, const std::string& message) {
     return "2026-12-10 08:00:00.000 [" + level + "] " + message;
 }
 
-class FindBar : public ::testing::Test {
+class Navigation : public ::testing::Test {
 protected:
     void SetUp() override {
         Application->Initialize();
@@ -51,7 +54,7 @@ protected:
     TTempDir dir{"lumivar-find"};
 };
 
-TEST_F(FindBar, TheWindowIsUnchangedUntilCtrlFOpensTheBarAboveTheStatusBar) {
+TEST_F(Navigation, TheWindowIsUnchangedUntilCtrlFOpensTheBarAboveTheStatusBar) {
     auto form = Open(Line("INFO ", "a") + "\n");
     const int components = form->ComponentCount();
     const TRect view = form->RichEdit1->BoundsRect();
@@ -71,7 +74,7 @@ TEST_F(FindBar, TheWindowIsUnchangedUntilCtrlFOpensTheBarAboveTheStatusBar) {
     EXPECT_FALSE(form->RichEdit1->OnMarkLine);  // no marks painted once closed
 }
 
-TEST_F(FindBar, OpeningTakesASelectionOfOneLineOnly) {
+TEST_F(Navigation, OpeningTakesASelectionOfOneLineOnly) {
     auto form = Open(Line("INFO ", "alpha beta") + "\n" + Line("INFO ", "gamma") + "\n");
     TRichEdit& view = *form->RichEdit1;
     view.SetSelStart(32);
@@ -84,7 +87,7 @@ TEST_F(FindBar, OpeningTakesASelectionOfOneLineOnly) {
     EXPECT_EQ(form->FindBar().Field->Text(), u"alpha");
 }
 
-TEST_F(FindBar, EnterAndF3GoForwardShiftGoesBackWrappingWithANote) {
+TEST_F(Navigation, EnterAndF3GoForwardShiftGoesBackWrappingWithANote) {
     auto form = Open(Line("ERRO ", "disk") + "\n" + Line("INFO ", "ok") + "\n" + Line("ERRO ", "disk again") + "\n");
     TRichEdit& view = *form->RichEdit1;
     TFindBar& bar = form->FindBar();
@@ -119,7 +122,7 @@ TEST_F(FindBar, EnterAndF3GoForwardShiftGoesBackWrappingWithANote) {
     EXPECT_TRUE(errors.empty());
 }
 
-TEST_F(FindBar, AnInvalidExpressionIsShownInTheBarNotInAnErrorBox) {
+TEST_F(Navigation, AnInvalidExpressionIsShownInTheBarNotInAnErrorBox) {
     auto form = Open(Line("ERRO ", "disk") + "\n");
     TFindBar& bar = form->FindBar();
     bar.Open();
@@ -135,7 +138,7 @@ TEST_F(FindBar, AnInvalidExpressionIsShownInTheBarNotInAnErrorBox) {
     EXPECT_EQ(CountedStatus(*form), u"0 of 1");
 }
 
-TEST_F(FindBar, MatchesAreMarkedOnlyOnTheLinesInSight) {
+TEST_F(Navigation, MatchesAreMarkedOnlyOnTheLinesInSight) {
     std::string text;
     for (int i = 0; i < 500; ++i) text += Line("ERRO ", "disk " + std::to_string(i)) + "\n";
     auto form = Open(text);
@@ -186,7 +189,7 @@ TEST(GoToLine, OnlyANumberFromOneToTheLineCountIsALine) {
     }
 }
 
-TEST_F(FindBar, CtrlGRefusesBadInputInTheDialogThenMovesTheCaretToTheLine) {
+TEST_F(Navigation, CtrlGRefusesBadInputInTheDialogThenMovesTheCaretToTheLine) {
     std::string text;
     for (int i = 0; i < 300; ++i) text += Line("INFO ", "line " + std::to_string(i)) + "\n";
     auto form = Open(text);
@@ -213,7 +216,7 @@ TEST_F(FindBar, CtrlGRefusesBadInputInTheDialogThenMovesTheCaretToTheLine) {
 
 namespace {
 
-TEST_F(FindBar, ShowInFullLogPutsTheCaretOnTheSameRecordAfterEachFilter) {
+TEST_F(Navigation, ShowInFullLogPutsTheCaretOnTheSameRecordAfterEachFilter) {
     // Records of every level, and a line without one, in a log longer than the view.
     const char* levels[] = {"INFO ", "AVISO", "ERRO ", "INFO ", "DEBUG"};
     std::string text;
@@ -243,6 +246,81 @@ TEST_F(FindBar, ShowInFullLogPutsTheCaretOnTheSameRecordAfterEachFilter) {
         EXPECT_EQ(form->KvStatusPane1->Caption(), u"Info: 160");  // recounted as Refresh does
     }
     EXPECT_TRUE(errors.empty());
+}
+
+}  // namespace
+
+namespace {
+
+// A client point of the view on the character at Pos.
+TPoint PointOf(TRichEdit& view, TTextPosition pos) {
+    for (int y = 0; y < view.Height(); y += 2)
+        for (int x = 0; x < view.Width(); ++x)
+            if (view.PositionAt(x, y) == pos && view.PositionAt(x + 1, y) == pos) return {x + 1, y};
+    ADD_FAILURE() << "no point shows position " << pos;
+    return {0, 0};
+}
+
+void Click(TRichEdit& view, unsigned message, TPoint p) {
+    view.Perform(message, MK_LBUTTON, PointToLParam(p.X, p.Y));
+    view.Perform(WM_LBUTTONUP, 0, PointToLParam(p.X, p.Y));
+}
+
+TEST_F(Navigation, DoubleClickSelectsAWordAndATripleClickTheLine) {
+    std::uint32_t now = 1000;
+    SetTickCountSource([&now] { return now; });
+    auto form = Open(Line("ERRO ", "disk_full on sda1, retrying") + "\n" + Line("INFO ", "ok") + "\n");
+    TRichEdit& view = *form->RichEdit1;
+    const TPoint onWord = PointOf(view, 32 + 2);  // inside "disk_full"
+    Click(view, WM_LBUTTONDOWN, onWord);
+    Click(view, WM_LBUTTONDBLCLK, onWord);
+    EXPECT_EQ(view.SelText(), u"disk_full");
+    now += 100;
+    Click(view, WM_LBUTTONDOWN, onWord);  // the third click
+    EXPECT_EQ(view.SelText(), S(Line("ERRO ", "disk_full on sda1, retrying") + "\n"));
+    // A click long after a double click is a click.
+    Click(view, WM_LBUTTONDBLCLK, onWord);
+    now += 5000;
+    Click(view, WM_LBUTTONDOWN, onWord);
+    EXPECT_EQ(view.SelLength(), 0);
+    // A punctuation mark stands alone.
+    Click(view, WM_LBUTTONDBLCLK, PointOf(view, 32 + 17));
+    EXPECT_EQ(view.SelText(), u",");
+    SetTickCountSource(nullptr);
+}
+
+TEST_F(Navigation, TheContextMenuOffersShowInFullLogOnlyAfterAFilter) {
+    auto form = Open(Line("INFO ", "a") + "\n" + Line("ERRO ", "b") + "\n" + Line("INFO ", "c") + "\n");
+    TRichEdit& view = *form->RichEdit1;
+    std::vector<String> captions;
+    std::vector<bool> enabled;
+    String choose;
+    TPopupMenu::SetAutomation([&](TPopupMenuDriver& menu) {
+        captions = menu.Captions();
+        TMenuItem* items = menu.Menu().Items();
+        enabled.push_back(items->Items(items->Count() - 1)->Enabled());
+        if (!choose.empty()) menu.Choose(choose);
+        else menu.Cancel();
+    });
+    auto rightClick = [&view] {
+        view.Perform(WM_RBUTTONDOWN, MK_RBUTTON, PointToLParam(20, 10));
+        view.Perform(WM_RBUTTONUP, 0, PointToLParam(20, 10));
+        ProcessPendingEvents();
+    };
+    rightClick();
+    EXPECT_EQ(captions, (std::vector<String>{u"Copy", u"Select All", u"-", u"Find\u2026", u"Go to Line\u2026", u"-",
+                                             u"Show in full log"}));
+    form->BtnError->Click();
+    view.SetSelStart(0);
+    choose = u"Show in full log";
+    rightClick();
+    EXPECT_EQ(enabled, (std::vector<bool>{false, true}));
+    EXPECT_EQ(view.Lines()->Count(), 3);
+    EXPECT_EQ(view.Document().LineAtPosition(view.SelStart()), 1);
+    choose = u"Find\u2026";
+    rightClick();
+    EXPECT_TRUE(form->FindBar().Visible());
+    TPopupMenu::SetAutomation(nullptr);
 }
 
 }  // namespace
