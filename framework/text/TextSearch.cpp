@@ -4,6 +4,7 @@
 #include <pcre2.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -140,7 +141,7 @@ std::uint64_t TLineMatcher::Count(std::string_view line) {
     std::uint64_t count = 0;
     std::size_t from = 0;
     bool notEmpty = false;
-    std::size_t begin, end;
+    std::size_t begin = 0, end = 0;
     while (Next(line, from, notEmpty, begin, end)) {
         ++count;
         // After an empty match the next one may not be empty at the same place.
@@ -191,6 +192,69 @@ bool LastMatchBefore(TLineMatcher& matcher, std::string_view line, std::size_t l
 
 }  // namespace
 
+namespace {
+
+// Below this many lines a second thread costs more than it saves.
+constexpr int kLinesWorthAThread = 100000;
+
+bool SecondThreadPays(int lines) { return lines >= kLinesWorthAThread && std::thread::hardware_concurrency() >= 2; }
+
+// The first step in 1..steps whose line, lineAt(step), holds a match; 0 for
+// none. Big texts are scanned in chunks of steps on two threads, each taking
+// the next chunk in order, so that the chunks before the first one with a
+// match are always scanned whole.
+int FirstStepWithMatch(const TSearchPattern& pattern, const TLineStore& store, int steps,
+                       const std::function<int(int)>& lineAt) {
+    constexpr int kChunk = 16384;
+    const int chunks = (steps + kChunk - 1) / kChunk;
+    std::atomic<int> nextChunk{0};
+    std::atomic<int> firstFound{chunks};  // the lowest chunk known to hold a match
+    std::vector<int> stepFound(static_cast<std::size_t>(chunks), 0);
+    auto scan = [&] {
+        TLineMatcher matcher(pattern);
+        TFileLines::TBlockCache cache;
+        std::string buffer;
+        std::size_t begin, end;
+        for (int chunk = nextChunk++; chunk < firstFound.load(); chunk = nextChunk++) {
+            const int last = std::min(steps, (chunk + 1) * kChunk);
+            for (int step = chunk * kChunk + 1; step <= last; ++step) {
+                if (!matcher.Next(store.LineUtf8(lineAt(step), buffer, cache).Bytes, 0, false, begin, end)) continue;
+                stepFound[static_cast<std::size_t>(chunk)] = step;
+                int known = firstFound.load();
+                while (chunk < known && !firstFound.compare_exchange_weak(known, chunk)) {
+                }
+                return;
+            }
+        }
+    };
+    if (!SecondThreadPays(steps)) {
+        scan();
+    } else {
+        std::exception_ptr helperError;
+        std::thread helper([&] {
+            try {
+                scan();
+            } catch (...) {
+                helperError = std::current_exception();
+                firstFound = -1;  // stops the other thread at its next chunk
+            }
+        });
+        try {
+            scan();
+        } catch (...) {
+            firstFound = -1;
+            helper.join();
+            throw;
+        }
+        helper.join();
+        if (helperError) std::rethrow_exception(helperError);
+    }
+    const int chunk = firstFound.load();
+    return chunk < chunks ? stepFound[static_cast<std::size_t>(chunk)] : 0;
+}
+
+}  // namespace
+
 TTextMatch FindForward(const TSearchPattern& pattern, const TLineStore& store, int line, int column,
                        bool allowEmptyAtStart) {
     const int count = store.Count();
@@ -198,19 +262,19 @@ TTextMatch FindForward(const TSearchPattern& pattern, const TLineStore& store, i
     line = std::clamp(line, 0, count - 1);
     TLineMatcher matcher(pattern);
     std::string buffer;
-    std::size_t begin, end;
+    std::size_t begin = 0, end = 0;
     TLineText text = store.LineUtf8(line, buffer);
     const std::size_t from = ByteAt(text, column);
     if (matcher.Next(text.Bytes, from, !allowEmptyAtStart, begin, end)) return MatchInLine(line, text, begin, end, false);
     // Every other line once, then the start of the first line up to the column.
-    for (int step = 1; step <= count; ++step) {
-        const int i = (line + step) % count;
-        const bool wrapped = line + step >= count;
-        text = store.LineUtf8(i, buffer);
-        if (!matcher.Next(text.Bytes, 0, false, begin, end)) continue;
-        if (i == line && begin >= from) break;  // back where it started
-        return MatchInLine(i, text, begin, end, wrapped);
+    auto lineAt = [line, count](int step) { return (line + step) % count; };
+    if (const int step = FirstStepWithMatch(pattern, store, count - 1, lineAt)) {
+        text = store.LineUtf8(lineAt(step), buffer);
+        matcher.Next(text.Bytes, 0, false, begin, end);
+        return MatchInLine(lineAt(step), text, begin, end, line + step >= count);
     }
+    text = store.LineUtf8(line, buffer);
+    if (matcher.Next(text.Bytes, 0, false, begin, end) && begin < from) return MatchInLine(line, text, begin, end, true);
     return {};
 }
 
@@ -220,18 +284,20 @@ TTextMatch FindBackward(const TSearchPattern& pattern, const TLineStore& store, 
     line = std::clamp(line, 0, count - 1);
     TLineMatcher matcher(pattern);
     std::string buffer;
-    std::size_t begin, end;
+    std::size_t begin = 0, end = 0;
     TLineText text = store.LineUtf8(line, buffer);
     const std::size_t limit = ByteAt(text, column);
     if (LastMatchBefore(matcher, text.Bytes, limit, begin, end)) return MatchInLine(line, text, begin, end, false);
-    for (int step = 1; step <= count; ++step) {
-        const int i = ((line - step) % count + count) % count;
-        const bool wrapped = line - step < 0;
-        text = store.LineUtf8(i, buffer);
-        if (!LastMatchBefore(matcher, text.Bytes, std::string_view::npos, begin, end)) continue;
-        if (i == line && begin < limit) break;  // back where it started
-        return MatchInLine(i, text, begin, end, wrapped);
+    // Every other line once, going up, then the rest of the first line.
+    auto lineAt = [line, count](int step) { return ((line - step) % count + count) % count; };
+    if (const int step = FirstStepWithMatch(pattern, store, count - 1, lineAt)) {
+        text = store.LineUtf8(lineAt(step), buffer);
+        LastMatchBefore(matcher, text.Bytes, std::string_view::npos, begin, end);
+        return MatchInLine(lineAt(step), text, begin, end, line - step < 0);
     }
+    text = store.LineUtf8(line, buffer);
+    if (LastMatchBefore(matcher, text.Bytes, std::string_view::npos, begin, end) && begin >= limit)
+        return MatchInLine(line, text, begin, end, true);
     return {};
 }
 
@@ -263,9 +329,7 @@ TMatchCount CountMatchesByBlock(const TSearchPattern& pattern, const TLineStore&
     if (pattern.Empty() || count == 0) return result;
     const auto blocks = static_cast<std::size_t>((count + TMatchCount::kBlockLines - 1) / TMatchCount::kBlockLines);
     result.PerBlock.assign(blocks, 0);
-    // Below this many lines a second thread costs more than it saves.
-    constexpr int kLinesWorthAThread = 100000;
-    if (count < kLinesWorthAThread || std::thread::hardware_concurrency() < 2) {
+    if (!SecondThreadPays(count)) {
         CountBlocks(pattern, store, 0, blocks, result.PerBlock, cancel);
     } else {
         const std::size_t half = blocks / 2;

@@ -184,6 +184,20 @@ TEST(TextSearch, CountsAFileBackedStoreOnTwoThreadsAsOneWould) {
     EXPECT_EQ(MatchesBefore(caseless, store, byBlock, 100002, 40), before);  // after the line's one match
     EXPECT_EQ(MatchesBefore(caseless, store, byBlock, 100002, 24), before - 1);  // at it
 
+    // Finding over so many lines goes on two threads too, and still finds the nearest.
+    TSearchPattern record(u"record (5|140000|140001)$", {true, true, false});
+    TTextMatch match = FindForward(record, store, 100, 0);
+    EXPECT_EQ(match.Line, 140000);
+    EXPECT_FALSE(match.Wrapped);
+    match = FindForward(record, store, 140001, 40);
+    EXPECT_EQ(match.Line, 5);
+    EXPECT_TRUE(match.Wrapped);
+    match = FindBackward(record, store, 100, 0);
+    EXPECT_EQ(match.Line, 5);
+    match = FindBackward(record, store, 4, 0);
+    EXPECT_EQ(match.Line, 140001);
+    EXPECT_TRUE(match.Wrapped);
+
     std::atomic<bool> cancel{true};
     EXPECT_LT(CountMatches(caseless, store, &cancel), expected);
 }
