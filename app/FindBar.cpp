@@ -43,9 +43,9 @@ TFindBar::TFindBar(TWinControl* form, TControl* statusBar, TRichEdit* view, TVie
     LayOut();
 }
 
-TFindBar::~TFindBar() {
-    if (view_) view_->OnMarkLine = nullptr;
-}
+// The window unhooks the marks from the view before its controls go
+// (TForm1::BeforeDestruction): the view may be gone by now.
+TFindBar::~TFindBar() = default;
 
 void TFindBar::LayOut() {
     int x = kGap / 2;

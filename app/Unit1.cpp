@@ -417,6 +417,12 @@ TViewSearch& TForm1::Search() {
     return *FSearch;
 }
 
+void TForm1::BeforeDestruction() {
+    if (RichEdit1) RichEdit1->OnMarkLine = nullptr;
+    FSearch.reset();
+    TForm::BeforeDestruction();
+}
+
 TFindBar& TForm1::FindBar() {
     if (!FFindBar) FFindBar = new TFindBar(this, KvStatusBar1, RichEdit1, Search());
     return *FFindBar;

@@ -83,6 +83,11 @@ public:
     // command line's FILE); empty for the default.
     static void SetStartupFileName(const String& fileName);
 
+protected:
+    // Stops the count and unhooks the search from the view before the
+    // window's controls go.
+    void BeforeDestruction() override;
+
 private:
     // How many of the view's lines carry each level.
     struct TLevelCounts {
