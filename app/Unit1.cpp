@@ -3,11 +3,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include "Dialogs.h"
 #include "DragDrop.h"
+#include "GoToLine.h"
 #include "Resources.h"
 #include "Strings.h"
 #include "SysUtils.h"
@@ -286,14 +289,8 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
     FProgramName = Caption();
     RichEdit1->SetEmptyHint(kEmptyViewHint);
     AcceptDroppedFiles(this, [this](TObject*, const std::vector<String>& files) { OpenFile(files.front()); });
-}
-
-bool TForm1::KeyDown(unsigned short& Key, TShiftState Shift) {
-    if (Key == 'O' && Shift == TShiftState{ssCtrl}) {
-        BtnOpen->Click();
-        return true;
-    }
-    return TForm::KeyDown(Key, Shift);
+    OnKeyDown = [this](TObject* s, unsigned short& key, TShiftState shift) { FormKeyDown(s, key, shift); };
+    RichEdit1->OnContextPopup = [this](TObject*, TPoint at) { ViewMenu().Popup(at.X, at.Y); };
 }
 
 void TForm1::WndProc(TMessage& Message) {
@@ -360,6 +357,7 @@ void TForm1::loadFile() {
     if (FileExists(FFileName)) {
         RichEdit1->Lines()->LoadFromFile(FFileName);
         ShowFileName(FFileName);
+        FFiltered = false;
     }
     // The counts are those of getInfoCount, getWarnCount and getErrorCount,
     // taken by the colouring pass: a gigabyte log is read once, not four
@@ -415,6 +413,7 @@ void TForm1::filterFile(const String& level) {
         TUpdateBracket bracket(lines);
         try {
             lines.Clear();
+            FFiltered = true;
             const int n = log->Count();
             for (int i = 0; i < n; ++i) {
                 if (LevelCode(*log, i) == level) lines.AddFrom(*log, i);
@@ -464,4 +463,91 @@ void RegisterViewerClasses() {
     RegisterRichEditClasses();
     RegisterKvStatusClasses();
     RegisterClassesOnce([] { TClassBuilder<TForm1>(u"TForm1", u"TForm"); });
+}
+
+TViewSearch& TForm1::Search() {
+    if (!FSearch) FSearch = std::make_unique<TViewSearch>(*RichEdit1);
+    return *FSearch;
+}
+
+void TForm1::BeforeDestruction() {
+    if (RichEdit1) RichEdit1->OnMarkLine = nullptr;
+    FSearch.reset();
+    TForm::BeforeDestruction();
+}
+
+TFindBar& TForm1::FindBar() {
+    if (!FFindBar) FFindBar = new TFindBar(this, KvStatusBar1, RichEdit1, Search());
+    return *FFindBar;
+}
+
+void TForm1::GoToLine() {
+    const int count = RichEdit1->Lines()->Count();
+    if (count == 0) return;
+    const std::optional<int> line = AskForLine(Application, count);
+    if (!line) return;
+    RichEdit1->SetSelStart(RichEdit1->Document().LinePosition(*line - 1));
+    RichEdit1->SetSelLength(0);  // scrolls the caret into view
+    RichEdit1->SetFocus();
+}
+
+bool TForm1::CanShowInFullLog() const { return FFiltered; }
+
+TPopupMenu& TForm1::ViewMenu() {
+    if (FViewMenu) return *FViewMenu;
+    FViewMenu = new TPopupMenu(this);
+    auto add = [this](const String& caption, std::function<void()> command) {
+        auto* item = new TMenuItem(FViewMenu);
+        item->SetCaption(caption);
+        if (command) item->OnClick = [command](TObject*) { command(); };
+        FViewMenu->Items()->Add(item);
+        return item;
+    };
+    add(u"Copy", [this] { RichEdit1->CopyToClipboard(); });
+    add(u"Select All", [this] { RichEdit1->SelectAll(); });
+    add(u"-", nullptr);
+    add(u"Find\u2026", [this] { FindBar().Open(); });
+    add(u"Go to Line\u2026", [this] { GoToLine(); });
+    add(u"-", nullptr);
+    FShowInFullLogItem = add(u"Show in full log", [this] { ShowInFullLog(); });
+    FViewMenu->OnPopup = [this](TObject*) { FShowInFullLogItem->SetEnabled(CanShowInFullLog()); };
+    return *FViewMenu;
+}
+
+void TForm1::ShowInFullLog() {
+    if (!FFiltered) return;
+    // The filter's lines share the file's and carry their numbers in it.
+    TRichTextDocument& document = RichEdit1->Document();
+    const int line = document.LineAtPosition(document.CaretPosition());
+    int fileLine = -1;
+    if (line >= document.Store().Count() || !document.Store().FileLineOf(line, fileLine)) return;
+    loadFile();
+    if (fileLine >= document.Store().Count()) return;
+    RichEdit1->SetSelStart(document.LinePosition(fileLine));
+    RichEdit1->SetSelLength(0);
+    RichEdit1->SetTopLine(std::max(0, fileLine - RichEdit1->VisibleLineCount() / 2));
+    RichEdit1->SetFocus();
+}
+
+void TForm1::FormKeyDown(TObject*, unsigned short& key, TShiftState shift) {
+    const bool ctrl = shift.Contains(ssCtrl);
+    if (ctrl && (key == 'F' || key == 'f')) {
+        FindBar().Open();
+    } else if (key == VK_F3 && !ctrl) {
+        // Without a bar there is nothing to find yet: F3 opens it.
+        if (!FFindBar || !FFindBar->Visible()) FindBar().Open();
+        else if (shift.Contains(ssShift)) FFindBar->FindPrevious();
+        else FFindBar->FindNext();
+    } else if (ctrl && (key == 'G' || key == 'g')) {
+        GoToLine();
+    } else if (ctrl && key == VK_RETURN) {
+        ShowInFullLog();
+    } else if (key == VK_F5 && shift.Empty()) {
+        BtnExecuteClick(BtnExecute);
+    } else if (ctrl && (key == 'O' || key == 'o')) {
+        BtnOpenClick(BtnOpen);
+    } else {
+        return;
+    }
+    key = 0;
 }

@@ -4,13 +4,17 @@
 #pragma once
 
 #include <exception>
+#include <memory>
 
 #include "Forms.h"
 #include "ImgList.h"
 #include "KvButton.h"
 #include "KvPanel.h"
 #include "KvStatus.h"
+#include "Menus.h"
 #include "RichEdit.h"
+#include "FindBar.h"
+#include "ViewSearch.h"
 
 // Where the viewer looks for a log file when it starts.
 inline const String DEFAULT_LOG_FILE = u"c:\\Talvenor\\kel_7\\kel7.log";
@@ -59,6 +63,22 @@ public:
     int getErrorCount() const;
 
     const String& FileName() const { return FFileName; }
+    // Searching the view, and the find bar (made when first asked for).
+    TViewSearch& Search();
+    TFindBar& FindBar();
+    // Asks for a line number and puts the caret at the start of that line.
+    void GoToLine();
+    // After a level filter: reloads the whole file as Refresh does and puts
+    // the caret on the record that the caret was on, in the middle of the
+    // view. Nothing happens when the view is not a filter's result.
+    void ShowInFullLog();
+    bool CanShowInFullLog() const;
+    // The view's context menu (made when first asked for): Copy, Select
+    // All, Find..., Go to Line..., Show in full log (enabled after a filter).
+    TPopupMenu& ViewMenu();
+    // The window's keys: Ctrl+F find, F3 / Shift+F3 next and previous,
+    // Ctrl+G go to line, Ctrl+Enter show in full log, F5 refresh, Ctrl+O open.
+    void FormKeyDown(TObject* Sender, unsigned short& Key, TShiftState Shift);
 
     void WndProc(TMessage& Message) override;
 
@@ -67,8 +87,9 @@ public:
     static void SetStartupFileName(const String& fileName);
 
 protected:
-    // Ctrl+O opens, as BtnOpen does.
-    bool KeyDown(unsigned short& Key, TShiftState Shift) override;
+    // Stops the count and unhooks the search from the view before the
+    // window's controls go.
+    void BeforeDestruction() override;
 
 private:
     // FFileName := fileName and loadFile: what a confirmed open dialog and a
@@ -97,6 +118,12 @@ private:
     String FShownFileName;
     String FProgramName;
     std::exception_ptr FStartError;
+    std::unique_ptr<TViewSearch> FSearch;
+    TFindBar* FFindBar = nullptr;
+    TPopupMenu* FViewMenu = nullptr;
+    TMenuItem* FShowInFullLogItem = nullptr;
+    // The view holds a level filter's lines (not the whole file).
+    bool FFiltered = false;
 };
 
 extern TForm1* Form1;
