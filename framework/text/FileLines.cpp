@@ -33,21 +33,33 @@ TFileChangedHandler& ChangedHandler() {
 }
 
 // Cheap and order-sensitive: a byte changed, moved or cut off changes it.
+// Four independent lanes of running sums, so that the loop keeps up with
+// memory (it runs over every block read again, the colouring pass's too).
 std::uint64_t BlockChecksum(const char* data, std::size_t size) {
-    std::uint64_t a = 0;
-    std::uint64_t b = 0;
+    constexpr int kLanes = 4;
+    std::uint64_t sums[kLanes] = {};
+    std::uint64_t sumsOfSums[kLanes] = {};
     std::size_t i = 0;
-    for (; i + 8 <= size; i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, data + i, 8);
-        a += word;
-        b += a;
+    for (; i + 8 * kLanes <= size; i += 8 * kLanes) {
+        for (int lane = 0; lane < kLanes; ++lane) {
+            std::uint64_t word;
+            std::memcpy(&word, data + i + 8 * lane, 8);
+            sums[lane] += word;
+            sumsOfSums[lane] += sums[lane];
+        }
     }
+    std::uint64_t tail = 0;
+    std::uint64_t tailSums = 0;
     for (; i < size; ++i) {
-        a += static_cast<unsigned char>(data[i]);
-        b += a;
+        tail += static_cast<unsigned char>(data[i]);
+        tailSums += tail;
     }
-    return a ^ (b * 0x9E3779B97F4A7C15ull) ^ size;
+    std::uint64_t hash = size;
+    for (int lane = 0; lane < kLanes; ++lane) {
+        hash = (hash ^ sums[lane]) * 0x9E3779B97F4A7C15ull;
+        hash = (hash ^ sumsOfSums[lane]) * 0xC2B2AE3D27D4EB4Full;
+    }
+    return (hash ^ tail) * 0x165667B19E3779F9ull ^ tailSums;
 }
 
 // Reads exactly size bytes at offset; false when the file ends first.
@@ -106,6 +118,9 @@ struct TFileLines::Segment {
     TPodArray<std::uint64_t> unitsBefore;  // code units of all lines (of the file) before each group
 
     void RecordStart(std::uint64_t pos) {
+        // Lines are counted in an int: stop a file of more lines (say, a
+        // file of nothing but breaks) before its index fills the memory.
+        if (count == static_cast<std::uint64_t>(INT32_MAX)) throw std::bad_alloc();
         const std::uint64_t local = count++;
         if (local % kGroup == 0) {
             groupBase.PushBack(pos);
@@ -500,8 +515,14 @@ void TFileLines::FinishIndex() {
             lastTerminated_ = unit == '\n' || unit == '\r';
         }
     }
+    RefuseLinesTooLong();
     std::uint64_t units = 0;
     for (Segment& segment : segments_) {
+        // The index grew by half again whenever it was full: give back the slack.
+        segment.groupBase.ShrinkToFit();
+        segment.offsets.ShrinkToFit();
+        segment.bigStarts.ShrinkToFit();
+        segment.deficits.ShrinkToFit();
         const std::size_t words = static_cast<std::size_t>((segment.count + 63) / 64);
         segment.rank.Resize(words);
         std::uint32_t nonAsciiBefore = 0;
@@ -512,13 +533,47 @@ void TFileLines::FinishIndex() {
         segment.unitsBefore.Resize(words);
         for (std::size_t g = 0; g < words; ++g) {
             segment.unitsBefore[g] = units;
-            const std::uint64_t from = g * kGroup;
-            const std::uint64_t to = std::min<std::uint64_t>(from + kGroup, segment.count);
-            for (std::uint64_t local = from; local < to; ++local)
-                units += static_cast<std::uint64_t>(Length(static_cast<int>(segment.firstLine + local)));
+            units += GroupUnits(segment, g);
         }
     }
     totalUnits_ = units;
+}
+
+void TFileLines::RefuseLinesTooLong() const {
+    // Only a group that spans more bytes than an int counts can hold such a line.
+    constexpr auto kMost = static_cast<std::uint64_t>(INT32_MAX);
+    for (const Segment& segment : segments_) {
+        for (std::uint64_t from = 0; from < segment.count; from += kGroup) {
+            const std::uint64_t last = std::min<std::uint64_t>(from + kGroup, segment.count) - 1;
+            if (segment.NextStart(last) - segment.Start(from) <= kMost) continue;
+            for (std::uint64_t local = from; local <= last; ++local)
+                if (Units(static_cast<int>(segment.firstLine + local)) > kMost) throw std::bad_alloc();
+        }
+    }
+}
+
+std::uint64_t TFileLines::GroupUnits(const Segment& segment, std::size_t group) const {
+    const std::uint64_t from = group * kGroup;
+    const std::uint64_t to = std::min<std::uint64_t>(from + kGroup, segment.count);
+    if (unitSize_ != 1) {
+        std::uint64_t units = 0;
+        for (std::uint64_t local = from; local < to; ++local)
+            units += static_cast<std::uint64_t>(Length(static_cast<int>(segment.firstLine + local)));
+        return units;
+    }
+    // A group's lines are 64 consecutive bits of each bit array: its bytes
+    // less one break byte per line, one more per CR LF, and the UTF-8
+    // deficits of its non-ASCII lines.
+    std::uint64_t units = segment.NextStart(to - 1) - segment.Start(from);
+    std::uint64_t breaks = (to - from) + static_cast<std::uint64_t>(std::popcount(segment.longBreaks.Word(group)));
+    if (!lastTerminated_ && segment.firstLine + to == static_cast<std::uint64_t>(count_)) --breaks;
+    units -= breaks;
+    if (!segment.deficits.Empty()) {
+        const std::uint32_t first = segment.rank[group];
+        const auto n = static_cast<std::uint32_t>(std::popcount(segment.nonAscii.Word(group)));
+        for (std::uint32_t k = first; k < first + n; ++k) units -= segment.deficits[k];
+    }
+    return units;
 }
 
 TFileLines::~TFileLines() {
@@ -554,13 +609,15 @@ void TFileLines::ContentRange(int i, std::uint64_t& from, std::uint64_t& to) con
     to = segment.NextStart(local) - static_cast<std::uint64_t>(BreakUnits(segment, local, i) * unitSize_);
 }
 
-int TFileLines::Length(int i) const {
+int TFileLines::Length(int i) const { return static_cast<int>(Units(i)); }
+
+std::uint64_t TFileLines::Units(int i) const {
     std::uint64_t local;
     const Segment& segment = SegmentOf(i, local);
     const std::uint64_t from = segment.Start(local);
     const std::uint64_t to = segment.NextStart(local) - static_cast<std::uint64_t>(BreakUnits(segment, local, i) * unitSize_);
     const std::uint64_t units = (to - from + static_cast<std::uint64_t>(unitSize_) - 1) / static_cast<std::uint64_t>(unitSize_);
-    return static_cast<int>(units - Deficit(segment, local));
+    return units - Deficit(segment, local);
 }
 
 bool TFileLines::IsAscii(int i) const {

@@ -167,6 +167,30 @@ String TRichTextDocument::SelText() const {
     return text;
 }
 
+void TRichTextDocument::AppendSelTextUtf8(std::string& out) const {
+    if (selEnd_ <= selStart_) return;
+    int line = LineAtPosition(selStart_);
+    TTextPosition lineStart = LinePosition(line);
+    std::string buffer;
+    for (; line < store_.Count() && lineStart < selEnd_; ++line) {
+        const int length = store_.Length(line);
+        const TTextPosition from = std::max(selStart_, lineStart) - lineStart;
+        const TTextPosition to = std::min<TTextPosition>(selEnd_ - lineStart, length);
+        if (to > from) {
+            const TLineText text = store_.LineUtf8(line, buffer);
+            if (from == 0 && to == length)
+                out += text.Bytes;
+            else if (text.Ascii)
+                out += text.Bytes.substr(static_cast<std::size_t>(from), static_cast<std::size_t>(to - from));
+            else  // a line cut by the selection: at most the first and the last
+                out += StringToUtf8(store_.Mid(line, static_cast<int>(from), static_cast<int>(to - from)));
+        }
+        const TTextPosition breakPos = lineStart + length;
+        if (breakPos >= selStart_ && breakPos < selEnd_) out += '\n';
+        lineStart = breakPos + 1;
+    }
+}
+
 TFormatIndex TRichTextDocument::FormatAt(TTextPosition Pos) const {
     return runs_.FormatAt(static_cast<std::uint64_t>(std::max<TTextPosition>(Pos, 0)));
 }

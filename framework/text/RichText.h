@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "FormatRuns.h"
@@ -111,6 +112,9 @@ public:
     void SelectAll();
     // The selected characters, each selected line break as "\n".
     String SelText() const;
+    // The same as (generalised) UTF-8, appended to out: a selection of a
+    // whole big file costs its UTF-8 size once, not twice that as UTF-16.
+    void AppendSelTextUtf8(std::string& out) const;
 
     const TCharFormat& Format(TFormatIndex Index) const { return runs_.Format(Index); }
     TFormatIndex FormatAt(TTextPosition Pos) const;

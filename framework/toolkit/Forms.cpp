@@ -47,12 +47,13 @@ int MessageBox(const String& text, const String& caption, unsigned flags) {
 // ---------------------------------------------------------------------------
 // TApplication
 
-TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {}
 namespace {
 // The initialized application, while it lives: a notice that waits for the
 // event loop must not reach an application already freed.
 TApplication* gNoticeTarget = nullptr;
 }  // namespace
+
+TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {}
 
 TApplication::~TApplication() {
     if (gNoticeTarget != this) return;

@@ -216,7 +216,10 @@ void TRichEdit::SelectAll() {
 
 void TRichEdit::CopyToClipboard() {
     if (document_->SelLength() <= 0) return;
-    Clipboard().SetAsText(document_->SelText());
+    std::string text;
+    text.reserve(static_cast<std::size_t>(document_->SelLength()));
+    document_->AppendSelTextUtf8(text);
+    Clipboard().SetAsUtf8(std::move(text));
 }
 
 const TRichEdit::TFontMetrics& TRichEdit::Metrics() const {

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "RichText.h"
+#include "SysUtils.h"
+#include "TempDir.h"
 
 namespace {
 
@@ -111,6 +113,25 @@ TEST(RichTextSelection, SelectAllCopiesEveryLineWithItsBreak) {
     doc.SetSelStart(2);
     doc.SetSelLength(5);
     EXPECT_EQ(doc.SelText(), u"e\n\nth");
+}
+
+// Copy takes the selection as UTF-8 straight from the lines (read from the
+// file here): the same text as SelText, whole lines or cut anywhere.
+TEST(RichTextSelection, TheSelectionAsUtf8IsTheSelectedText) {
+    TTempDir dir("lumivar-richtext");
+    const auto file = dir.Write("sel.log", "one\r\n\r\nthr\xC3\xAA" "e \xF0\x9F\x98\x80 x\r\nlast");
+    TRichTextDocument doc;
+    doc.Lines().LoadFromFile(FileNameFromBytes(file.string()));
+    const std::pair<TTextPosition, TTextPosition> selections[] = {
+        {0, 1000}, {2, 5}, {5, 4}, {7, 6}, {9, 8}, {0, 3}, {4, 1}, {3, 0}, {1000, 5},
+    };
+    for (const auto& [start, length] : selections) {
+        doc.SetSelStart(start);
+        doc.SetSelLength(length);
+        std::string utf8 = "kept";
+        doc.AppendSelTextUtf8(utf8);
+        EXPECT_EQ(utf8, "kept" + StringToUtf8(doc.SelText())) << start << ", " << length;
+    }
 }
 
 TEST(RichTextFormats, ColourAndStyleApplyToTheSelection) {
