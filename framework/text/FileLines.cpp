@@ -515,6 +515,7 @@ void TFileLines::FinishIndex() {
             lastTerminated_ = unit == '\n' || unit == '\r';
         }
     }
+    RefuseLinesTooLong();
     std::uint64_t units = 0;
     for (Segment& segment : segments_) {
         // The index grew by half again whenever it was full: give back the slack.
@@ -536,6 +537,19 @@ void TFileLines::FinishIndex() {
         }
     }
     totalUnits_ = units;
+}
+
+void TFileLines::RefuseLinesTooLong() const {
+    // Only a group that spans more bytes than an int counts can hold such a line.
+    constexpr auto kMost = static_cast<std::uint64_t>(INT32_MAX);
+    for (const Segment& segment : segments_) {
+        for (std::uint64_t from = 0; from < segment.count; from += kGroup) {
+            const std::uint64_t last = std::min<std::uint64_t>(from + kGroup, segment.count) - 1;
+            if (segment.NextStart(last) - segment.Start(from) <= kMost) continue;
+            for (std::uint64_t local = from; local <= last; ++local)
+                if (Units(static_cast<int>(segment.firstLine + local)) > kMost) throw std::bad_alloc();
+        }
+    }
 }
 
 std::uint64_t TFileLines::GroupUnits(const Segment& segment, std::size_t group) const {
@@ -595,13 +609,15 @@ void TFileLines::ContentRange(int i, std::uint64_t& from, std::uint64_t& to) con
     to = segment.NextStart(local) - static_cast<std::uint64_t>(BreakUnits(segment, local, i) * unitSize_);
 }
 
-int TFileLines::Length(int i) const {
+int TFileLines::Length(int i) const { return static_cast<int>(Units(i)); }
+
+std::uint64_t TFileLines::Units(int i) const {
     std::uint64_t local;
     const Segment& segment = SegmentOf(i, local);
     const std::uint64_t from = segment.Start(local);
     const std::uint64_t to = segment.NextStart(local) - static_cast<std::uint64_t>(BreakUnits(segment, local, i) * unitSize_);
     const std::uint64_t units = (to - from + static_cast<std::uint64_t>(unitSize_) - 1) / static_cast<std::uint64_t>(unitSize_);
-    return static_cast<int>(units - Deficit(segment, local));
+    return units - Deficit(segment, local);
 }
 
 bool TFileLines::IsAscii(int i) const {

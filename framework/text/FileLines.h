@@ -60,7 +60,8 @@ public:
     // closes): byte-order mark, else UTF-8 when the whole file is valid
     // UTF-8, else Windows-1252; CR LF, CR and LF breaks. Raises
     // ETextReadError when reading fails and std::bad_alloc when memory runs
-    // out; fd is closed then.
+    // out or a line holds more code units than an int counts; fd is closed
+    // then.
     static std::shared_ptr<TFileLines> Load(int fd, const String& fileName);
     ~TFileLines();
     TFileLines(const TFileLines&) = delete;
@@ -118,6 +119,11 @@ private:
     TLineText Utf8Through(int i, std::string& buffer, TBlockCache* own) const;
     void NoteChanged() const;
     void FinishIndex();
+    // Code units of line i, which Length gives as an int.
+    std::uint64_t Units(int i) const;
+    // Raises std::bad_alloc for a line longer than an int counts: its
+    // positions and lengths could not be told.
+    void RefuseLinesTooLong() const;
     // Code units of the lines of one group of a segment, breaks not counted.
     std::uint64_t GroupUnits(const Segment& segment, std::size_t group) const;
 

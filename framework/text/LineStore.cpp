@@ -23,10 +23,8 @@ struct TFileCloser {
 bool CanBeReadAgain(int fd) {
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0) return false;
-    // Its index, not its text, is held; the limit still keeps a file that
-    // could never be indexed in reasonable time and memory (a sparse file of
-    // terabytes) from being tried.
-    if (static_cast<std::uint64_t>(st.st_size) > TextSizeLimit()) throw EOutOfMemory(u"Out of memory");
+    // Its index, not its text, is held: its own, larger bound applies.
+    if (static_cast<std::uint64_t>(st.st_size) > FileBackedSizeLimit()) throw EOutOfMemory(u"Out of memory");
     return true;
 }
 

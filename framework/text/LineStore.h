@@ -28,8 +28,9 @@ public:
     // else UTF-8 when valid, else Windows-1252; CR LF, CR and LF breaks).
     // Raises EFOpenError when the file cannot be opened (or is not of a
     // kind that loads), ETextReadError when reading fails, EOutOfMemory when
-    // a file that must be held in memory is larger than TextSizeLimit and
-    // std::bad_alloc when memory runs out; the content is unchanged then.
+    // a regular file is larger than FileBackedSizeLimit or a file that must
+    // be held in memory larger than TextSizeLimit, and std::bad_alloc when
+    // memory runs out; the content is unchanged then.
     void LoadFromFile(const String& fileName);
     void Clear();
     void Swap(TLineStore& other) noexcept;

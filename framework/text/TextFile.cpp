@@ -79,15 +79,21 @@ int OpenForReading(const String& fileName) {
 
 namespace {
 
-std::uint64_t HalfThePhysicalMemory() {
+// The machine's memory in bytes; 0 when the system does not say.
+std::uint64_t PhysicalMemory() {
     const long pages = ::sysconf(_SC_PHYS_PAGES);
     const long pageSize = ::sysconf(_SC_PAGESIZE);
-    if (pages <= 0 || pageSize <= 0) return UINT64_MAX;
-    return static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize) / 2;
+    if (pages <= 0 || pageSize <= 0) return 0;
+    return static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize);
 }
 
 std::uint64_t& Limit() {
-    static std::uint64_t limit = HalfThePhysicalMemory();
+    static std::uint64_t limit = PhysicalMemory() ? PhysicalMemory() / 2 : UINT64_MAX;
+    return limit;
+}
+
+std::uint64_t& FileBackedLimit() {
+    static std::uint64_t limit = PhysicalMemory() ? PhysicalMemory() * 4 : UINT64_MAX;
     return limit;
 }
 
@@ -98,6 +104,10 @@ std::uint64_t& Limit() {
 std::uint64_t TextSizeLimit() { return Limit(); }
 
 std::uint64_t SetTextSizeLimit(std::uint64_t limit) { return std::exchange(Limit(), limit); }
+
+std::uint64_t FileBackedSizeLimit() { return FileBackedLimit(); }
+
+std::uint64_t SetFileBackedSizeLimit(std::uint64_t limit) { return std::exchange(FileBackedLimit(), limit); }
 
 // ---------------------------------------------------------------------------
 // Reading

@@ -26,14 +26,27 @@ class EOutOfMemory : public Exception { using Exception::Exception; };
 // full stops; the path as DisplayFileName shows it.
 String CannotOpenFileMessage(const String& fileName, int errorNumber);
 
-// The most bytes a loader reads from one file: half the machine's memory by
-// default, since a text must fit twice while it is replaced (the old and the
-// new text of a refresh, the view and the list of a filter). A larger
-// regular file is refused before it is read; a FIFO is read up to the limit.
+// The most bytes a loader holds in memory from one file (a FIFO, a pipe, a
+// file that reports no size): half the machine's memory by default, since a
+// text must fit twice while it is replaced (the old and the new text of a
+// refresh, the view and the list of a filter). Such a file is read up to
+// the limit; a larger regular file read whole is refused before it is read.
 // Either way the loader raises EOutOfMemory ("Out of memory"). Setting the
 // limit (tests) returns the previous one.
 std::uint64_t TextSizeLimit();
 std::uint64_t SetTextSizeLimit(std::uint64_t limit);
+
+// The largest regular file that loads file-backed (only its index held):
+// four times the machine's memory by default. The index costs about 2.3
+// bytes a line (4 more for a line with a character beyond ASCII): some
+// 2.5 % of a log of 100-byte lines, so a file of the bound takes a tenth
+// of the memory for its index, and a view and a filter of it together a
+// fifth. A larger file is refused before a byte is read, with EOutOfMemory
+// ("Out of memory"): it could not be indexed in reasonable time, and a
+// sparse file of terabytes must not be read for hours. Setting the bound
+// (tests) returns the previous one.
+std::uint64_t FileBackedSizeLimit();
+std::uint64_t SetFileBackedSizeLimit(std::uint64_t limit);
 
 enum class TTextEncoding {
     Unmarked,  // no byte-order mark: UTF-8 when valid, else Windows-1252

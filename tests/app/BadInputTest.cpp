@@ -118,11 +118,12 @@ std::vector<TRow> Rows() {
              return TInput{"pipe.log", dir / "pipe.log"};
          },
          3000, {}, 0, {}, Line("ERRO ", "from the pipe"), FifoRecords()},
-        // Sparse: larger than the loaders' limit, and refused before a byte is read.
+        // Sparse: larger than the bound of a file-backed load (terabytes on a
+        // large machine), and refused before a byte is read.
         {"Huge",
          [](const TTempDir& dir) {
              TInput in = Regular(dir, "huge.log", "");
-             fs::resize_file(in.full, TextSizeLimit() + 1);
+             fs::resize_file(in.full, FileBackedSizeLimit() + 1);
              return in;
          },
          0, {kOutOfMemory}, 0, {kOutOfMemory}},

@@ -289,4 +289,19 @@ TEST(FileBackedStore, AFifoIsHeldInMemory) {
     EXPECT_EQ(store.Get(1), u"a pipe");
 }
 
+TEST(FileBackedStore, ALineLongerThanAnIntCountsIsRefused) {
+    // A sparse file: one line of 2^31 NULs after a short line, whose length
+    // an int cannot hold. It is refused, the store keeping its lines.
+    TTempDir dir("lumivar-store");
+    const fs::path path = dir.Write("long-line.log", "short\n");
+    std::error_code failed;
+    fs::resize_file(path, 6 + (std::uint64_t{1} << 31), failed);
+    if (failed) GTEST_SKIP() << "no sparse file here: " << failed.message();
+    TLineStore store;
+    store.Add(u"kept");
+    EXPECT_THROW(store.LoadFromFile(NameOf(path)), std::bad_alloc);
+    ASSERT_EQ(store.Count(), 1);
+    EXPECT_EQ(store.Get(0), u"kept");
+}
+
 }  // namespace

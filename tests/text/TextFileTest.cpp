@@ -350,16 +350,48 @@ TEST(TextLoaders, DevicesAndSocketsAreRefused) {
     ::close(sock);
 }
 
-// The limit on what a loader reads: a regular file above it is refused
-// before it is read, one of exactly the limit loads.
-TEST(TextLoaders, AFileAboveTheSizeLimitIsOutOfMemory) {
+// Restores both size bounds when a test ends, however it ends.
+class TSizeBounds {
+public:
+    TSizeBounds(std::uint64_t inMemory, std::uint64_t fileBacked)
+        : inMemory_(SetTextSizeLimit(inMemory)), fileBacked_(SetFileBackedSizeLimit(fileBacked)) {}
+    ~TSizeBounds() {
+        SetTextSizeLimit(inMemory_);
+        SetFileBackedSizeLimit(fileBacked_);
+    }
+
+private:
+    std::uint64_t inMemory_;
+    std::uint64_t fileBacked_;
+};
+
+// A regular file is indexed, not held: it is bound by FileBackedSizeLimit
+// alone, and one above it is refused before it is read. One of exactly the
+// bound loads.
+TEST(TextLoaders, ARegularFileAboveTheFileBackedBoundIsOutOfMemory) {
     TempDir dir;
-    const std::uint64_t saved = SetTextSizeLimit(10);
+    const TSizeBounds bounds(std::uint64_t{1} << 20, 10);
     const String fits = dir.Write("fits.log", "12345\n789\n");
     const String above = dir.Write("above.log", "12345\n789\nx");
     EXPECT_EQ(LoadErrors<EOutOfMemory>(fits), (std::vector<String>{u"", u""}));
     EXPECT_EQ(LoadErrors<EOutOfMemory>(above), (std::vector<String>{u"Out of memory", u"Out of memory"}));
-    SetTextSizeLimit(saved);
+}
+
+// A regular file larger than what may be held in memory, but within the
+// file-backed bound, opens file-backed in the list and in the view.
+TEST(TextLoaders, ARegularFileAboveTheInMemoryLimitOpensFileBacked) {
+    TempDir dir;
+    const TSizeBounds bounds(4, 1024);
+    const String file = dir.Write("larger.log", "12345\n789\nx");
+    TStringList list;
+    list.LoadFromFile(file);
+    TRichTextDocument view;
+    view.Lines().LoadFromFile(file);
+    for (const TStrings* lines : {static_cast<const TStrings*>(&list), static_cast<const TStrings*>(&view.Lines())}) {
+        ASSERT_NE(lines->Store(), nullptr);
+        EXPECT_NE(lines->Store()->File(), nullptr);
+        EXPECT_EQ(LinesOf(*lines), (std::vector<String>{u"12345", u"789", u"x"}));
+    }
 }
 
 // A FIFO whose writer never stops is read up to the limit, then refused,
@@ -368,7 +400,7 @@ TEST(TextLoaders, AFifoThatNeverEndsStopsAtTheSizeLimit) {
     TempDir dir;
     const fs::path fifo = dir.Path() / "endless.log";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    const std::uint64_t saved = SetTextSizeLimit(std::uint64_t{1} << 20);
+    const TSizeBounds bounds(std::uint64_t{1} << 20, FileBackedSizeLimit());
     {
         TFifoWriter writer(fifo, std::string(4096, 'x') + "\n", TFifoWriter::Forever);
         EXPECT_EQ(LoadErrors<EOutOfMemory>(FileNameFromBytes(fifo.string())),
@@ -376,7 +408,6 @@ TEST(TextLoaders, AFifoThatNeverEndsStopsAtTheSizeLimit) {
         // Each loader stopped near the limit, not when memory ran out.
         EXPECT_LT(writer.BytesSent(), std::size_t{16} << 20);
     }
-    SetTextSizeLimit(saved);
 }
 
 // A name that is not UTF-8 reaches the open call as its own bytes; a
