@@ -93,7 +93,7 @@ std::uint64_t& Limit() {
 }
 
 std::uint64_t& FileBackedLimit() {
-    static std::uint64_t limit = PhysicalMemory() ? PhysicalMemory() * 4 : UINT64_MAX;
+    static std::uint64_t limit = PhysicalMemory() ? PhysicalMemory() * 2 : UINT64_MAX;
     return limit;
 }
 
