@@ -115,6 +115,12 @@ void TRichTextLines::LoadFromFile(const String& FileName) {
     document_.TextReplaced();
 }
 
+TFileGrowth TRichTextLines::ExtendFromFile() {
+    const TFileGrowth growth = document_.store_.ExtendFile();
+    if (growth == TFileGrowth::Lines) document_.Changed();
+    return growth;
+}
+
 void TRichTextLines::SetUpdateState(bool Updating) { document_.UpdateStateChanged(Updating); }
 
 // ---------------------------------------------------------------------------

@@ -40,6 +40,10 @@ public:
     // be read and std::bad_alloc (shown as "Out of memory") when it does not
     // fit; the view keeps its text then.
     void LoadFromFile(const String& FileName) override;
+    // Adds the whole lines appended to the loaded file since it was loaded
+    // (TLineStore::ExtendFile); they take the format of the end of the text.
+    // The selection and the other lines' formats stay.
+    TFileGrowth ExtendFromFile();
     int Length(int Index) const override;
     String Mid(int Index, int Start, int Count) const override;
     const TLineStore* Store() const override;
