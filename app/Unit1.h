@@ -3,12 +3,16 @@
 // narrows the view to the lines of one level.
 #pragma once
 
+#include <memory>
+
+#include "FileWatcher.h"
 #include "Forms.h"
 #include "ImgList.h"
 #include "KvButton.h"
 #include "KvPanel.h"
 #include "KvStatus.h"
 #include "RichEdit.h"
+#include "uLumivarCommons.h"
 
 // Where the viewer looks for a log file when it starts.
 inline const String DEFAULT_LOG_FILE = u"c:\\Talvenor\\kel_7\\kel7.log";
@@ -58,6 +62,15 @@ public:
 
     const String& FileName() const { return FFileName; }
 
+    // Follow mode (off at start; the key F in the view toggles it): while
+    // on, whole lines appended to the file join the view as they are
+    // written, coloured and counted as a load would, only those of the
+    // filtered level after a filter; the view stays at the end when it was
+    // there. A file that shrank or was replaced is loaded again from its
+    // start, with a note in the status bar's hint.
+    void ToggleFollow();
+    bool Following() const { return FWatcher != nullptr; }
+
     // The file the window opens at start instead of the default path (the
     // command line's FILE); empty for the default.
     static void SetStartupFileName(const String& fileName);
@@ -68,12 +81,38 @@ private:
         int Info = 0;
         int Warn = 0;
         int Error = 0;
+        void Add(const String& level) {
+            if (level == INFO_LEVEL) ++Info;
+            else if (level == WARN_LEVEL) ++Warn;
+            else if (level == ERROR_LEVEL) ++Error;
+        }
     };
     // The colouring pass of colorFile; it reads every line's level anyway,
     // so it also counts them.
     TLevelCounts ColourAndCountLines();
+    void ShowCounts(const TLevelCounts& counts);
+
+    // Follow mode: one step on every notification of the watcher.
+    void ViewKeyDown(TObject* Sender, unsigned short& Key, TShiftState Shift);
+    void FollowFile();
+    TFileGrowth TakeAppendedLines();
+    // Colours the view's lines from First on as colorFile does, leaving the
+    // selection and the scroll position alone.
+    void ColourNewLines(int First);
+    // Loads the followed file again as the view shows it (whole or filtered).
+    void ReloadFollowed();
+    bool ViewAtEnd() const;
 
     String FFileName;
+    // The counts the panes show, kept up to date by follow mode.
+    TLevelCounts FCounts;
+    // The level of the last filter (empty when the view holds the whole
+    // file), and the filter's lines of the whole file, from which follow
+    // mode takes the appended lines of that level.
+    String FFilterLevel;
+    std::unique_ptr<TStringList> FFilterSource;
+    std::unique_ptr<TFileWatcher> FWatcher;  // while following
+    String FWatchedName;
 };
 
 extern TForm1* Form1;
