@@ -88,7 +88,6 @@ bool TFileWatcher::Watch(const String& fileName) {
         delivering_ = watching;
         GuardEvent([this] { OnChange(); });
         delivering_ = nullptr;
-        retired_.reset();
     });
     impl_ = std::move(impl);
     return true;
@@ -98,8 +97,10 @@ void TFileWatcher::Stop() {
     if (impl_ && impl_.get() == delivering_) {
         impl_->notifier->setEnabled(false);
         retired_ = std::move(impl_);
+        return;
     }
     impl_.reset();
+    if (!delivering_) retired_.reset();
 }
 
 bool TFileWatcher::Watching() const { return impl_ != nullptr; }

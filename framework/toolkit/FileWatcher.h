@@ -30,8 +30,9 @@ public:
 private:
     struct TImpl;
     std::unique_ptr<TImpl> impl_;
-    // A listener may stop or move the watch while it is being told; the
-    // notifier that is telling it is freed only after it has returned.
+    // A listener may stop or move the watch while it is being told (but not
+    // free the watcher); the notifier that is telling it is freed by a
+    // later Watch or Stop, or with the watcher, never inside its own signal.
     TImpl* delivering_ = nullptr;
     std::unique_ptr<TImpl> retired_;
 };
