@@ -18,6 +18,7 @@ bool StartsWith(std::string_view s, std::string_view prefix) { return s.substr(0
 std::string UsageText() {
     return "usage: lumivar [--palette classic] [[--] FILE]\n"
            "       lumivar --batch [--open PATH] [--click NAME]... [--screenshot OUT.png] [--state [--lines]]\n"
+           "               [--find TEXT [--regex] [--match-case] [--whole-word]]\n"
            "               [--palette classic] [[--] FILE]\n";
 }
 
@@ -55,6 +56,12 @@ TCommandLine ParseCommandLine(int argc, char** argv) {
         else if (arg == "--screenshot") cl.Screenshot = value("--screenshot");
         else if (arg == "--state") cl.State = true;
         else if (arg == "--lines") cl.Lines = true;
+        else if (arg == "--find") {
+            cl.Find = true;
+            cl.FindText = value("--find");
+        } else if (arg == "--regex") cl.Regex = true;
+        else if (arg == "--match-case") cl.MatchCase = true;
+        else if (arg == "--whole-word") cl.WholeWord = true;
         else if (arg == "--palette") {
             const std::string palette = value("--palette");
             if (palette == "classic") cl.ClassicPalette = true;
@@ -65,6 +72,8 @@ TCommandLine ParseCommandLine(int argc, char** argv) {
     if (!cl.Batch && (!cl.Steps.empty() || !cl.Screenshot.empty() || cl.State || cl.Lines))
         fail("--open, --click, --screenshot, --state and --lines need --batch");
     if (cl.Lines && !cl.State) fail("--lines needs --state");
+    if (cl.Find && !cl.Batch) fail("--find needs --batch");
+    if ((cl.Regex || cl.MatchCase || cl.WholeWord) && !cl.Find) fail("--regex, --match-case and --whole-word need --find");
     for (const auto& step : cl.Steps) {
         if (step.Kind == TBatchStep::Click && step.Argument == "BtnOpen")
             fail("--click BtnOpen would need an answer to the open dialog; use --open PATH");
@@ -121,7 +130,23 @@ std::string ColorHex(TColor c) {
     return buf;
 }
 
-std::string StateJson(TForm1& form, bool withLines) {
+// "find": the count and the first match, or the expression's error.
+std::string FindJson(TViewSearch& search, const TTextMatch& first) {
+    std::string out = ", \"find\": {";
+    const String error = search.Error();
+    if (!error.empty()) {
+        out += "\"error\": ";
+        AppendJsonString(out, error);
+        return out + "}";
+    }
+    out += "\"count\": " + std::to_string(search.Count().value_or(0)) + ", \"first\": ";
+    if (!first.Found()) return out + "null}";
+    out += "{\"line\": " + std::to_string(first.Line) + ", \"column\": " + std::to_string(first.Column) +
+           ", \"length\": " + std::to_string(first.Length) + "}}";
+    return out;
+}
+
+std::string StateJson(TForm1& form, bool withLines, const std::string& find) {
     std::string out = "{\"fileName\": ";
     AppendJsonString(out, form.FileName());
     out += ", \"panes\": [";
@@ -163,6 +188,7 @@ std::string StateJson(TForm1& form, bool withLines) {
         }
         out += "]";
     }
+    out += find;
     out += "}\n";
     return out;
 }
@@ -210,8 +236,24 @@ int RunBatch(const TCommandLine& cl, int& argc, char** argv) {
             status = 1;
         }
     }
+    std::string find;
+    if (status == 0 && cl.Find) {
+        // As the user would: the bar, its options, the text, Enter.
+        Form1->RichEdit1->SetSelStart(0);
+        TFindBar& bar = Form1->FindBar();
+        bar.Open();
+        bar.MatchCase->SetChecked(cl.MatchCase);
+        bar.RegularExpression->SetChecked(cl.Regex);
+        bar.WholeWord->SetChecked(cl.WholeWord);
+        bar.Field->SetText(Utf8ToString(cl.FindText));
+        unsigned short enter = VK_RETURN;
+        bar.Field->OnKeyDown(bar.Field, enter, TShiftState());
+        TViewSearch& search = Form1->Search();
+        search.WaitForCount();
+        find = FindJson(search, search.LastMatch());
+    }
     if (status == 0 && cl.State) {
-        const std::string json = StateJson(*Form1, cl.Lines);
+        const std::string json = StateJson(*Form1, cl.Lines, find);
         std::fwrite(json.data(), 1, json.size(), stdout);
     }
     if (status == 0 && Application->ErrorCount() > 0) status = 2;

@@ -19,6 +19,13 @@ struct TCommandLine {
     std::string Screenshot;         // --screenshot OUT.png
     bool State = false;             // --state
     bool Lines = false;             // --lines
+    // --find TEXT with --regex, --match-case, --whole-word: found from the
+    // start of the view after the steps, and counted, for --state.
+    bool Find = false;
+    std::string FindText;
+    bool Regex = false;
+    bool MatchCase = false;
+    bool WholeWord = false;
     std::string Error;              // set when the arguments are wrong
 };
 

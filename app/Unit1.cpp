@@ -1,9 +1,12 @@
 #include "Unit1.h"
 
 #include <algorithm>
+#include <functional>
 #include <memory>
+#include <optional>
 
 #include "Dialogs.h"
+#include "GoToLine.h"
 #include "Resources.h"
 #include "Strings.h"
 #include "SysUtils.h"
@@ -268,6 +271,8 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
     RegisterMethod(u"BtnSelectAllClick", [this](TObject* s) { BtnSelectAllClick(s); });
     RegisterMethod(u"BtnCopyClick", [this](TObject* s) { BtnCopyClick(s); });
     ReadLayout(LayoutText());
+    OnKeyDown = [this](TObject* s, unsigned short& key, TShiftState shift) { FormKeyDown(s, key, shift); };
+    RichEdit1->OnContextPopup = [this](TObject*, TPoint at) { ViewMenu().Popup(at.X, at.Y); };
     RichEdit1->OnKeyDown = [this](TObject* s, unsigned short& key, TShiftState shift) { ViewKeyDown(s, key, shift); };
 }
 
@@ -299,9 +304,12 @@ void TForm1::BtnCopyClick(TObject*) { RichEdit1->CopyToClipboard(); }
 // --- loading, colouring, filtering -------------------------------------------
 
 void TForm1::loadFile() {
-    if (FileExists(FFileName)) RichEdit1->Lines()->LoadFromFile(FFileName);
-    FFilterLevel.clear();
-    FFilterSource.reset();
+    if (FileExists(FFileName)) {
+        RichEdit1->Lines()->LoadFromFile(FFileName);
+        FFiltered = false;
+        FFilterLevel.clear();
+        FFilterSource.reset();
+    }
     // The counts are those of getInfoCount, getWarnCount and getErrorCount,
     // taken by the colouring pass: a gigabyte log is read once, not four
     // times. Nothing paints between the captions and the colours.
@@ -378,6 +386,7 @@ void TForm1::filterFile(const String& level) {
         TUpdateBracket bracket(lines);
         try {
             lines.Clear();
+            FFiltered = true;
             const int n = log->Count();
             for (int i = 0; i < n; ++i) {
                 if (LevelCode(*log, i) == level) lines.AddFrom(*log, i);
@@ -552,4 +561,96 @@ void RegisterViewerClasses() {
     RegisterRichEditClasses();
     RegisterKvStatusClasses();
     RegisterClassesOnce([] { TClassBuilder<TForm1>(u"TForm1", u"TForm"); });
+}
+
+TViewSearch& TForm1::Search() {
+    if (!FSearch) FSearch = std::make_unique<TViewSearch>(*RichEdit1);
+    return *FSearch;
+}
+
+void TForm1::BeforeDestruction() {
+    if (RichEdit1) RichEdit1->OnMarkLine = nullptr;
+    FSearch.reset();
+    TForm::BeforeDestruction();
+}
+
+TFindBar& TForm1::FindBar() {
+    if (!FFindBar) FFindBar = new TFindBar(this, KvStatusBar1, RichEdit1, Search());
+    return *FFindBar;
+}
+
+void TForm1::GoToLine() {
+    const int count = RichEdit1->Lines()->Count();
+    if (count == 0) return;
+    const std::optional<int> line = AskForLine(Application, count);
+    if (!line) return;
+    RichEdit1->SetSelStart(RichEdit1->Document().LinePosition(*line - 1));
+    RichEdit1->SetSelLength(0);  // scrolls the caret into view
+    RichEdit1->SetFocus();
+}
+
+bool TForm1::CanShowInFullLog() const { return FFiltered; }
+
+TPopupMenu& TForm1::ViewMenu() {
+    if (FViewMenu) return *FViewMenu;
+    FViewMenu = new TPopupMenu(this);
+    auto add = [this](const String& caption, std::function<void()> command) {
+        auto* item = new TMenuItem(FViewMenu);
+        item->SetCaption(caption);
+        if (command) item->OnClick = [command](TObject*) { command(); };
+        FViewMenu->Items()->Add(item);
+        return item;
+    };
+    add(u"Copy", [this] { RichEdit1->CopyToClipboard(); });
+    add(u"Select All", [this] { RichEdit1->SelectAll(); });
+    add(u"-", nullptr);
+    add(u"Find\u2026", [this] { FindBar().Open(); });
+    add(u"Go to Line\u2026", [this] { GoToLine(); });
+    add(u"-", nullptr);
+    FShowInFullLogItem = add(u"Show in full log", [this] { ShowInFullLog(); });
+    add(u"-", nullptr);
+    FFollowItem = add(u"Follow File", [this] { ToggleFollow(); });
+    FViewMenu->OnPopup = [this](TObject*) {
+        FShowInFullLogItem->SetEnabled(CanShowInFullLog());
+        FFollowItem->SetChecked(Following());
+    };
+    return *FViewMenu;
+}
+
+void TForm1::ShowInFullLog() {
+    if (!FFiltered) return;
+    // The filter's lines share the file's and carry their numbers in it.
+    TRichTextDocument& document = RichEdit1->Document();
+    const int line = document.LineAtPosition(document.CaretPosition());
+    int fileLine = -1;
+    if (line >= document.Store().Count() || !document.Store().FileLineOf(line, fileLine)) return;
+    loadFile();
+    if (fileLine >= document.Store().Count()) return;
+    RichEdit1->SetSelStart(document.LinePosition(fileLine));
+    RichEdit1->SetSelLength(0);
+    RichEdit1->SetTopLine(std::max(0, fileLine - RichEdit1->VisibleLineCount() / 2));
+    RichEdit1->SetFocus();
+}
+
+void TForm1::FormKeyDown(TObject*, unsigned short& key, TShiftState shift) {
+    const bool ctrl = shift.Contains(ssCtrl);
+    if (ctrl && (key == 'F' || key == 'f')) {
+        FindBar().Open();
+    } else if (key == VK_F3 && !ctrl) {
+        // Without a bar there is nothing to find yet: F3 opens it.
+        if (!FFindBar || !FFindBar->Visible()) FindBar().Open();
+        else if (shift.Contains(ssShift)) FFindBar->FindPrevious();
+        else FFindBar->FindNext();
+    } else if (ctrl && (key == 'G' || key == 'g')) {
+        GoToLine();
+    } else if (ctrl && key == VK_RETURN) {
+        ShowInFullLog();
+    } else if (key == VK_F5 && shift.Empty()) {
+        BtnExecuteClick(BtnExecute);
+    } else if (ctrl && (key == 'O' || key == 'o')) {
+        BtnOpenClick(BtnOpen);
+    } else {
+        return;
+    }
+    key = 0;
 }

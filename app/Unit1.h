@@ -11,7 +11,10 @@
 #include "KvButton.h"
 #include "KvPanel.h"
 #include "KvStatus.h"
+#include "Menus.h"
 #include "RichEdit.h"
+#include "FindBar.h"
+#include "ViewSearch.h"
 #include "uLumivarCommons.h"
 
 // Where the viewer looks for a log file when it starts.
@@ -61,6 +64,23 @@ public:
     int getErrorCount() const;
 
     const String& FileName() const { return FFileName; }
+    // Searching the view, and the find bar (made when first asked for).
+    TViewSearch& Search();
+    TFindBar& FindBar();
+    // Asks for a line number and puts the caret at the start of that line.
+    void GoToLine();
+    // After a level filter: reloads the whole file as Refresh does and puts
+    // the caret on the record that the caret was on, in the middle of the
+    // view. Nothing happens when the view is not a filter's result.
+    void ShowInFullLog();
+    bool CanShowInFullLog() const;
+    // The view's context menu (made when first asked for): Copy, Select
+    // All, Find..., Go to Line..., Show in full log (enabled after a filter),
+    // Follow File (checked while following).
+    TPopupMenu& ViewMenu();
+    // The window's keys: Ctrl+F find, F3 / Shift+F3 next and previous,
+    // Ctrl+G go to line, Ctrl+Enter show in full log, F5 refresh, Ctrl+O open.
+    void FormKeyDown(TObject* Sender, unsigned short& Key, TShiftState Shift);
 
     // Follow mode (off at start; the key F in the view toggles it): while
     // on, whole lines appended to the file join the view as they are
@@ -74,6 +94,11 @@ public:
     // The file the window opens at start instead of the default path (the
     // command line's FILE); empty for the default.
     static void SetStartupFileName(const String& fileName);
+
+protected:
+    // Stops the count and unhooks the search from the view before the
+    // window's controls go.
+    void BeforeDestruction() override;
 
 private:
     // How many of the view's lines carry each level.
@@ -104,6 +129,13 @@ private:
     bool ViewAtEnd() const;
 
     String FFileName;
+    std::unique_ptr<TViewSearch> FSearch;
+    TFindBar* FFindBar = nullptr;
+    TPopupMenu* FViewMenu = nullptr;
+    TMenuItem* FShowInFullLogItem = nullptr;
+    TMenuItem* FFollowItem = nullptr;
+    // The view holds a level filter's lines (not the whole file).
+    bool FFiltered = false;
     // The counts the panes show, kept up to date by follow mode.
     TLevelCounts FCounts;
     // The level of the last filter (empty when the view holds the whole

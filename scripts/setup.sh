@@ -8,7 +8,7 @@ set -euo pipefail
 
 LUMIVAR_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 LUMIVAR_BUILD="${LUMIVAR_BUILD:-$LUMIVAR_ROOT/build}"
-PACKAGES=(build-essential cmake qt6-base-dev libgtest-dev fonts-dejavu-core)
+PACKAGES=(build-essential cmake qt6-base-dev libgtest-dev libpcre2-dev fonts-dejavu-core)
 # Only the fuzz command needs these: clang and its libFuzzer runtime.
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 if [ -n "${LUMIVAR_WITH_FUZZ:-}" ]; then

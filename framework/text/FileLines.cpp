@@ -776,10 +776,23 @@ const char* TFileLines::Block(std::uint64_t block) const {
     return slot.data.get();
 }
 
-bool TFileLines::ReadBytes(std::uint64_t from, std::uint64_t to, char* out) const {
+const char* TFileLines::Block(std::uint64_t block, TBlockCache& cache) const {
+    if (cache.block == block) return cache.data.get();
+    if (!cache.data) cache.data.reset(new char[kBlockSize]);
+    cache.block = UINT64_MAX;
+    const std::uint64_t from = block * kBlockSize;
+    const auto want = static_cast<std::size_t>(std::min(kBlockSize, size_ - from));
+    int error = 0;
+    if (!ReadFully(fd_, cache.data.get(), want, from, error) || BlockChecksum(cache.data.get(), want) != checksums_[block])
+        return nullptr;
+    cache.block = block;
+    return cache.data.get();
+}
+
+bool TFileLines::ReadBytes(std::uint64_t from, std::uint64_t to, char* out, TBlockCache* own) const {
     while (from < to) {
         const std::uint64_t block = from / kBlockSize;
-        const char* data = Block(block);
+        const char* data = own ? Block(block, *own) : Block(block);
         if (!data) return false;
         const std::uint64_t offset = from - block * kBlockSize;
         const auto n = static_cast<std::size_t>(std::min(to - from, kBlockSize - offset));
@@ -790,12 +803,16 @@ bool TFileLines::ReadBytes(std::uint64_t from, std::uint64_t to, char* out) cons
     return true;
 }
 
-TLineText TFileLines::Utf8(int i, std::string& buffer) const {
+TLineText TFileLines::Utf8(int i, std::string& buffer) const { return Utf8Through(i, buffer, nullptr); }
+
+TLineText TFileLines::Utf8(int i, std::string& buffer, TBlockCache& cache) const { return Utf8Through(i, buffer, &cache); }
+
+TLineText TFileLines::Utf8Through(int i, std::string& buffer, TBlockCache* own) const {
     std::uint64_t from, to;
     ContentRange(i, from, to);
     const bool ascii = IsAscii(i);
     buffer.resize(static_cast<std::size_t>(to - from));
-    if (!ReadBytes(from, to, buffer.data())) {
+    if (!ReadBytes(from, to, buffer.data(), own)) {
         buffer.clear();
         for (int k = Length(i); k > 0; --k) buffer += "\xEF\xBF\xBD";
         return {buffer, false};

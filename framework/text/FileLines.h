@@ -92,6 +92,16 @@ public:
     // Line i decoded; text that cannot be read as it was loaded comes back
     // as kUnavailableUnit for each of its code units.
     TLineText Utf8(int i, std::string& buffer) const;
+    // A block cache of one block for a reader on another thread (a search
+    // counting its matches): reading through it touches nothing of the
+    // shared cache, so it may run while the lines are painted. Text that no
+    // longer reads as loaded comes back as unavailable here too; telling
+    // the user stays with the shared cache.
+    struct TBlockCache {
+        std::uint64_t block = UINT64_MAX;
+        std::unique_ptr<char[]> data;
+    };
+    TLineText Utf8(int i, std::string& buffer, TBlockCache& cache) const;
     String Get(int i) const;
     String Mid(int i, int start, int count) const;
 
@@ -120,7 +130,10 @@ private:
     // The cached block, read (and checked) when it is not cached; null when
     // it no longer holds what was loaded.
     const char* Block(std::uint64_t block) const;
-    bool ReadBytes(std::uint64_t from, std::uint64_t to, char* out) const;
+    const char* Block(std::uint64_t block, TBlockCache& cache) const;
+    // Through the shared cache when own is null.
+    bool ReadBytes(std::uint64_t from, std::uint64_t to, char* out, TBlockCache* own = nullptr) const;
+    TLineText Utf8Through(int i, std::string& buffer, TBlockCache* own) const;
     void NoteChanged() const;
     void FinishIndex();
     // Ranks and unit sums of segment's groups from group onwards, given the

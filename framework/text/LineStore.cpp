@@ -100,6 +100,12 @@ TLineText TLineStore::LineUtf8(int i, std::string& buffer) const {
     return {memory_.LineBytes(line), memory_.IsAsciiLine(line)};
 }
 
+TLineText TLineStore::LineUtf8(int i, std::string& buffer, TFileLines::TBlockCache& cache) const {
+    int fileLine;
+    if (FileLineOf(i, fileLine)) return file_->Utf8(fileLine, buffer, cache);
+    return LineUtf8(i, buffer);
+}
+
 int TLineStore::Length(int i) const {
     if (!file_) return memory_.Length(i);
     if (!mixed_) return file_->Length(i);

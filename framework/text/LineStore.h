@@ -43,6 +43,9 @@ public:
     int Count() const { return IsMixed() ? static_cast<int>(refs_.Size()) : file_ ? file_->Count() : memory_.Count(); }
     // Line i as (generalised) UTF-8; the bytes may live in buffer.
     TLineText LineUtf8(int i, std::string& buffer) const;
+    // The same through a private block cache: safe on another thread while
+    // this thread reads the lines, as long as nobody changes them.
+    TLineText LineUtf8(int i, std::string& buffer, TFileLines::TBlockCache& cache) const;
     // Length of line i in UTF-16 code units, without reading the line.
     int Length(int i) const;
     String Get(int i) const;

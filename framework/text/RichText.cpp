@@ -30,6 +30,7 @@ const TLineStore* TRichTextLines::Store() const { return &document_.store_; }
 
 void TRichTextLines::Put(int Index, const String& S) {
     CheckIndex(Index);
+    document_.TextChanging();
     const TTextPosition at = document_.LinePosition(Index);
     const auto removed = static_cast<std::uint64_t>(document_.store_.Length(Index));
     document_.store_.Put(Index, S);
@@ -41,6 +42,7 @@ void TRichTextLines::Put(int Index, const String& S) {
 int TRichTextLines::Add(const String& S) {
     // Text after the last break: its breaks end lines, and the text after
     // the last of them is one more line.
+    document_.TextChanging();
     for (std::u16string_view line : SplitAtLineBreaks(S)) document_.AddLine(line);
     document_.Changed();
     return Count() - 1;
@@ -51,6 +53,7 @@ int TRichTextLines::AddFrom(const TStrings& Source, int Index) {
     if (!source) return TStrings::AddFrom(Source, Index);
     if (Index < 0 || Index >= source->Count()) Source.Get(Index);  // raises the source's index error
     // A line of a file holds no break; a line that was added may.
+    document_.TextChanging();
     int fileLine;
     if (source->FileLineOf(Index, fileLine)) {
         document_.store_.AddFrom(*source, Index);
@@ -70,6 +73,7 @@ void TRichTextLines::Insert(int Index, const String& S) {
         Add(S);
         return;
     }
+    document_.TextChanging();
     const TTextPosition at = document_.LinePosition(Index);
     // One line per break in S, inserted bottom-up at Index.
     const std::vector<std::u16string_view> pieces = SplitAtLineBreaks(S);
@@ -85,6 +89,7 @@ void TRichTextLines::Insert(int Index, const String& S) {
 
 void TRichTextLines::Delete(int Index) {
     CheckIndex(Index);
+    document_.TextChanging();
     const TTextPosition at = document_.LinePosition(Index);
     const auto removed = static_cast<std::uint64_t>(document_.store_.Length(Index)) + 1;
     document_.store_.Delete(Index);
@@ -97,6 +102,7 @@ void TRichTextLines::Delete(int Index) {
 }
 
 void TRichTextLines::Clear() {
+    document_.TextChanging();
     document_.store_.Clear();
     document_.TextReplaced();
 }
@@ -110,6 +116,7 @@ void TRichTextLines::LoadFromFile(const String& FileName) {
     }
     // Free the old text before the caller goes on, so that the old and the
     // new text are never both held longer than the swap.
+    document_.TextChanging();
     document_.store_.Swap(loaded);
     loaded.Clear();
     document_.TextReplaced();

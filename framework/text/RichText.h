@@ -152,11 +152,17 @@ public:
     std::function<void()> OnChange;
     std::function<void()> OnScrollToCaret;
     std::function<void()> OnRepaint;
+    // Runs before the lines change (not their formats): whoever reads the
+    // line store on another thread stops here.
+    std::function<void()> OnTextChanging;
 
 private:
     friend class TRichTextLines;
     void Changed() {
         if (OnChange && !Updating()) OnChange();
+    }
+    void TextChanging() {
+        if (OnTextChanging) OnTextChanging();
     }
     void TextReplaced();
     void UpdateStateChanged(bool updating);

@@ -1,15 +1,21 @@
 #include "RichEdit.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QScrollBar>
+#include <QStyleHints>
 #include <QStyle>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "Clipbrd.h"
 #include "ControlWidget.h"
 #include "QtBridge.h"
 #include "Streaming.h"
+#include "TickCount.h"
 #include "ToolkitClasses.h"
 
 namespace {
@@ -371,11 +377,26 @@ void TRichEdit::Paint() {
     const TTextPosition selTo = selFrom + std::max<TTextPosition>(0, document_->SelLength());
     const int last = std::min(LineCount(), topLine_ + VisibleLineCount() + 1);
     std::vector<TRichTextDocument::TLineRun> runs;
+    std::vector<std::pair<int, int>> marks;
     for (int line = topLine_; line < last; ++line) {
         const int y = text.Top + (line - topLine_) * lineHeight;
         const TVisiblePiece piece = VisiblePiece(document_->Store(), line, firstCell, lastCell);
         const TTextPosition pieceStart = document_->LinePosition(line) + piece.FirstUnit;
-        document_->LineRuns(line, static_cast<int>(piece.FirstUnit), static_cast<int>(piece.FirstUnit) + piece.Units(), runs);
+        const int pieceFrom = static_cast<int>(piece.FirstUnit);
+        const int pieceTo = pieceFrom + piece.Units();
+        if (OnMarkLine) {
+            // Marks lie under the text, which is drawn without a background.
+            OnMarkLine(line, pieceFrom, pieceTo, marks);
+            c.Brush().SetColor(markColor_);
+            for (const auto& [column, length] : marks) {
+                const int from = std::max(column, pieceFrom) - pieceFrom;
+                const int to = std::min(column + length, pieceTo) - pieceFrom;
+                if (from < to)
+                    c.FillRect(Rect(cellX(piece.Cells[static_cast<std::size_t>(from)]), y,
+                                    cellX(piece.Cells[static_cast<std::size_t>(to)]), y + lineHeight));
+            }
+        }
+        document_->LineRuns(line, pieceFrom, pieceTo, runs);
         for (const auto& run : runs) {
             const TCharFormat& format = document_->Format(run.Format);
             // Split the run where the selection starts and ends; indices
@@ -452,11 +473,80 @@ void TRichEdit::LineRuns(int Line, std::vector<TStyledRun>& Runs) const {
     }
 }
 
+namespace {
+
+// Letters, digits and the underscore make words; a run of blanks is one
+// piece too; any other character stands alone.
+enum class TCharClass { Word, Blank, Other };
+
+TCharClass ClassOf(char16_t c) {
+    if (c == u' ' || c == u'\t') return TCharClass::Blank;
+    if (c == u'_' || QChar(c).isLetterOrNumber() || QChar::isSurrogate(c)) return TCharClass::Word;
+    return TCharClass::Other;
+}
+
+// The largest selection a mouse selection also offers as the primary
+// selection: beyond it, copying the text out would stall the click.
+constexpr TTextPosition kPrimarySelectionLimit = 16 * 1024 * 1024;
+
+}  // namespace
+
+void TRichEdit::SelectWordAt(TTextPosition pos) {
+    const int line = document_->LineAtPosition(pos);
+    if (line >= LineCount()) return;
+    const TTextPosition lineStart = document_->LinePosition(line);
+    const String text = Lines()->Get(line);
+    const auto column = static_cast<std::size_t>(pos - lineStart);
+    if (column >= text.size()) {
+        MoveCaret(pos, false);
+        return;
+    }
+    const TCharClass kind = ClassOf(text[column]);
+    std::size_t from = column, to = column + 1;
+    if (kind != TCharClass::Other) {
+        while (from > 0 && ClassOf(text[from - 1]) == kind) --from;
+        while (to < text.size() && ClassOf(text[to]) == kind) ++to;
+    }
+    anchor_ = lineStart + static_cast<TTextPosition>(from);
+    MoveCaret(lineStart + static_cast<TTextPosition>(to), true);
+}
+
+void TRichEdit::SelectLineAt(TTextPosition pos) {
+    const int line = document_->LineAtPosition(pos);
+    if (line >= LineCount()) return;
+    // The line with its break, as a line is copied.
+    anchor_ = document_->LinePosition(line);
+    MoveCaret(line + 1 < LineCount() ? document_->LinePosition(line + 1) : anchor_ + Lines()->Length(line), true);
+}
+
+void TRichEdit::OfferPrimarySelection() {
+    const TTextPosition length = document_->SelLength();
+    if (length <= 0 || length > kPrimarySelectionLimit) return;
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (clipboard->supportsSelection()) clipboard->setText(ToQString(document_->SelText()), QClipboard::Selection);
+}
+
 void TRichEdit::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
     if (Button == mbLeft) {
         if (CanFocus()) SetFocus();
-        selecting_ = true;
-        MoveCaret(PositionAt(X, Y), Shift.Contains(ssShift));
+        const TTextPosition pos = PositionAt(X, Y);
+        const std::uint32_t now = GetTickCount();
+        const int slop = QGuiApplication::styleHints()->startDragDistance();
+        const bool nearLastDouble = lastDoubleClick_ && now - lastDoubleClick_->Time <=
+                                        static_cast<std::uint32_t>(QGuiApplication::styleHints()->mouseDoubleClickInterval()) &&
+                                    std::abs(X - lastDoubleClick_->X) <= slop && std::abs(Y - lastDoubleClick_->Y) <= slop;
+        if (Shift.Contains(ssDouble)) {
+            lastDoubleClick_ = TClickPlace{now, X, Y};
+            SelectWordAt(pos);
+        } else if (nearLastDouble && !Shift.Contains(ssShift)) {
+            lastDoubleClick_.reset();
+            SelectLineAt(pos);
+        } else {
+            lastDoubleClick_.reset();
+            selecting_ = true;
+            MoveCaret(pos, Shift.Contains(ssShift));
+        }
+        selectedByMouse_ = true;
     }
     TCustomControl::MouseDown(Button, Shift, X, Y);
 }
@@ -467,8 +557,12 @@ void TRichEdit::MouseMove(TShiftState Shift, int X, int Y) {
 }
 
 void TRichEdit::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
-    if (Button == mbLeft) selecting_ = false;
+    if (Button == mbLeft) {
+        selecting_ = false;
+        if (std::exchange(selectedByMouse_, false)) OfferPrimarySelection();
+    }
     TCustomControl::MouseUp(Button, Shift, X, Y);
+    if (Button == mbRight && OnContextPopup) OnContextPopup(this, ClientToScreen({X, Y}));
 }
 
 bool TRichEdit::KeyDown(unsigned short& Key, TShiftState Shift) {

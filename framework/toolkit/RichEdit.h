@@ -4,8 +4,10 @@
 // edit, when read-only).
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "Controls.h"
@@ -85,6 +87,23 @@ public:
     // The view position under a client point.
     TTextPosition PositionAt(int X, int Y);
 
+    // Marks painted behind the text of the lines in sight (found matches):
+    // asked for each such line with the columns in sight [From, To), it
+    // gives (column, length) pairs. Painting only: the text and its
+    // formats stay as they are.
+    std::function<void(int Line, int From, int To, std::vector<std::pair<int, int>>& Marks)> OnMarkLine;
+
+    // A right-click asks for the context menu at this screen point.
+    std::function<void(TObject* Sender, TPoint ScreenPos)> OnContextPopup;
+
+    // A double click selects the word (or run of blanks) at Pos, a triple
+    // click the line with its break; a selection made with the mouse is
+    // also offered as the primary selection where the platform has one.
+    void SelectWordAt(TTextPosition Pos);
+    void SelectLineAt(TTextPosition Pos);
+    TColor MarkColor() const { return markColor_; }
+    void SetMarkColor(TColor v) { markColor_ = v; }
+
     void WndProc(TMessage& Message) override;
 
 protected:
@@ -118,6 +137,7 @@ private:
     // from the start of the text (on the line's grid of cells; 0 on the empty
     // line after the text).
     std::int64_t CaretX(int Line, TTextPosition Caret) const;
+    void OfferPrimarySelection();
 
     std::unique_ptr<TRichTextDocument> document_;
     std::unique_ptr<TScrollBarHost> scrollBar_;
@@ -132,6 +152,15 @@ private:
     TTextPosition anchor_ = 0;  // the fixed end of a mouse or keyboard selection
     bool movingCaret_ = false;
     int wheelDelta_ = 0;        // wheel movement not yet scrolled (part of a line)
+    TColor markColor_ = RGB(255, 238, 128);
+    // Where and when the last double click was: a press there soon after
+    // is the third click.
+    struct TClickPlace {
+        std::uint32_t Time;
+        int X, Y;
+    };
+    std::optional<TClickPlace> lastDoubleClick_;
+    bool selectedByMouse_ = false;
 };
 
 void RegisterRichEditClasses();

@@ -204,10 +204,42 @@ TEST_F(Batch, ScreenshotIsAPngOfTheWindow) {
     EXPECT_EQ(be32(20), 527);   // client height
 }
 
+// The find's part of the state: everything from "find" on.
+std::string FindPart(const TRun& run) {
+    const auto at = run.out.find("\"find\"");
+    return at == std::string::npos ? std::string() : run.out.substr(at);
+}
+
+TEST_F(Batch, FindReportsTheFirstMatchAndTheCount) {
+    const std::string log = Write("f.log", Line("INFO ", "Relat\xc3\xb3rio: disk ok") + "\n" + Line("ERRO ", "Disk full, disk") +
+                                               "\n" + Line("AVISO", "diskette") + "\n");
+    struct Case {
+        std::string args;
+        std::string expected;
+    } cases[] = {
+        // Column 43, not 44: "ó" is one character, two bytes.
+        {"--find disk", "\"find\": {\"count\": 4, \"first\": {\"line\": 0, \"column\": 43, \"length\": 4}}}\n"},
+        {"--find Disk --match-case", "\"find\": {\"count\": 1, \"first\": {\"line\": 1, \"column\": 32, \"length\": 4}}}\n"},
+        {"--find disk --whole-word", "\"find\": {\"count\": 3, \"first\": {\"line\": 0, \"column\": 43, \"length\": 4}}}\n"},
+        {"--find '^.{25}ERRO ' --regex", "\"find\": {\"count\": 1, \"first\": {\"line\": 1, \"column\": 0, \"length\": 30}}}\n"},
+        {"--find '^.{25}ERRO '", "\"find\": {\"count\": 0, \"first\": null}}\n"},
+        {"--find 'disk[' --regex", "\"find\": {\"error\": \"missing terminating ] for character class\"}}\n"},
+        // After a filter the view holds only its lines.
+        {"--click BtnWarning --find disk", "\"find\": {\"count\": 1, \"first\": {\"line\": 0, \"column\": 32, \"length\": 4}}}\n"},
+    };
+    for (const Case& c : cases) {
+        const TRun run = Run("--batch " + Quote(log) + " --state " + c.args);
+        EXPECT_EQ(run.status, 0) << c.args << ": " << run.err;
+        EXPECT_EQ(FindPart(run), c.expected) << c.args;
+    }
+    // Without --find the state is as it always was.
+    EXPECT_EQ(FindPart(Run("--batch " + Quote(log) + " --state")), "");
+}
+
 TEST_F(Batch, BadArgumentsAreRefusedWithUsage) {
     for (const char* args : {"--batch --frobnicate", "--batch --click BtnOpen", "--batch --click NoSuchControl",
                              "--batch --lines", "--batch a.log b.log", "--batch -- a.log b.log", "--state",
-                             "--batch --open ''"}) {
+                             "--batch --open ''", "--batch --find", "--batch --regex", "--find x"}) {
         const TRun run = Run(args);
         EXPECT_EQ(run.status, 1) << args;
         EXPECT_NE(run.err.find("usage: lumivar"), std::string::npos) << args << ": " << run.err;

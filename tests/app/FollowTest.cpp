@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "Forms.h"
+#include "Menus.h"
+#include "Platform.h"
 #include "SysUtils.h"
 #include "TempDir.h"
 #include "Unit1.h"
@@ -132,6 +134,29 @@ TEST_F(Follow, TheKeyFInTheViewTogglesIt) {
     EXPECT_TRUE(form->Following());
     SimulateKey(form->RichEdit1, 'F');
     EXPECT_FALSE(form->Following());
+}
+
+TEST_F(Follow, TheContextMenuItemFollowFileTogglesItAndIsCheckedWhileOn) {
+    auto form = Open(Line("INFO ", "one"));
+    TRichEdit& view = *form->RichEdit1;
+    std::vector<bool> checked;
+    TPopupMenu::SetAutomation([&](TPopupMenuDriver& menu) {
+        TMenuItem* items = menu.Menu().Items();
+        for (int i = 0; i < items->Count(); ++i)
+            if (items->Items(i)->Caption() == u"Follow File") checked.push_back(items->Items(i)->Checked());
+        menu.Choose(u"Follow File");
+    });
+    auto rightClick = [&view] {
+        view.Perform(WM_RBUTTONDOWN, MK_RBUTTON, PointToLParam(20, 10));
+        view.Perform(WM_RBUTTONUP, 0, PointToLParam(20, 10));
+        ProcessPendingEvents();
+    };
+    rightClick();
+    EXPECT_TRUE(form->Following());
+    rightClick();
+    EXPECT_FALSE(form->Following());
+    EXPECT_EQ(checked, (std::vector<bool>{false, true}));
+    TPopupMenu::SetAutomation(nullptr);
 }
 
 TEST_F(Follow, LinesAppendedInPiecesJoinColouredAndCountedAsALoadWould) {

@@ -122,6 +122,35 @@ TEST(Levels, ColourOfEachLevelAndBlackForAnythingElse) {
         EXPECT_EQ(form->getColorLevel(other), clBlack) << StringToUtf8(other);
 }
 
+TEST_F(Viewer, ACountOfTheOldTextIsNeverShownForTheNew) {
+    std::string text;
+    for (int i = 0; i < 300000; ++i) text += Line(i % 3 ? "INFO " : "ERRO ", "record") + "\n";
+    const String big = files.Write("big.log", text);
+    const String small = files.Write("small.log", Line("ERRO ", "one") + "\n" + Line("INFO ", "two") + "\n");
+    auto form = Open(big);
+    TViewSearch& search = form->Search();
+    search.SetQuery(u"ERRO ", {});
+    EXPECT_TRUE(search.Counting());
+    EXPECT_FALSE(search.Count());
+    // The text changes while the worker counts: the count goes, not to come back.
+    form->RichEdit1->Lines()->LoadFromFile(small);
+    EXPECT_FALSE(search.Counting());
+    EXPECT_FALSE(search.Count());
+    search.WaitForCount();
+    EXPECT_FALSE(search.Count());
+    // Counted anew for the new text.
+    search.ResumeCount();
+    search.WaitForCount();
+    EXPECT_EQ(search.Count(), 1u);
+    EXPECT_EQ(search.FindNext().Line, 0);
+    EXPECT_EQ(search.CurrentNumber(), 1u);
+    // A new query replaces the count too.
+    search.SetQuery(u"record|one|two", {false, true, false});
+    search.WaitForCount();
+    EXPECT_EQ(search.Count(), 2u);
+    EXPECT_FALSE(search.CurrentNumber());  // the selection is not a match of this query yet
+}
+
 TEST_F(Viewer, StoredLayoutGivesTheWindowItsPlaces) {
     auto form = Open(files.Path("none.log"));
     EXPECT_EQ(form->Caption(), u"Lumivar");
