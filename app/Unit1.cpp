@@ -485,6 +485,8 @@ TFileGrowth TForm1::TakeAppendedLines() {
         for (int i = first; i < lines.Count(); ++i) counts.Add(LevelCode(lines, i));
     } else if (FFilterSource) {
         const int firstOfFile = FFilterSource->Count();
+        // The view's lines share the list's file index, which grows here.
+        RichEdit1->Document().TextChanging();
         growth = FFilterSource->ExtendFromFile();
         TUpdateBracket bracket(lines);
         for (int i = firstOfFile; i < FFilterSource->Count(); ++i) {

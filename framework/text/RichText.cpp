@@ -123,6 +123,7 @@ void TRichTextLines::LoadFromFile(const String& FileName) {
 }
 
 TFileGrowth TRichTextLines::ExtendFromFile() {
+    document_.TextChanging();  // the index grows under whoever reads it
     const TFileGrowth growth = document_.store_.ExtendFile();
     if (growth == TFileGrowth::Lines) document_.Changed();
     return growth;

@@ -155,14 +155,16 @@ public:
     // Runs before the lines change (not their formats): whoever reads the
     // line store on another thread stops here.
     std::function<void()> OnTextChanging;
+    // Runs OnTextChanging: the lines, or a file index they share with
+    // another list, are about to change.
+    void TextChanging() {
+        if (OnTextChanging) OnTextChanging();
+    }
 
 private:
     friend class TRichTextLines;
     void Changed() {
         if (OnChange && !Updating()) OnChange();
-    }
-    void TextChanging() {
-        if (OnTextChanging) OnTextChanging();
     }
     void TextReplaced();
     void UpdateStateChanged(bool updating);

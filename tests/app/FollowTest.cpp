@@ -260,6 +260,24 @@ TEST_F(Follow, TheViewStaysAtTheEndOrWhereTheUserScrolled) {
     }
 }
 
+TEST_F(Follow, ACountOfMatchesIsStoppedBeforeTheIndexGrowsAndTakenAgain) {
+    for (const bool filtered : {false, true}) {
+        SCOPED_TRACE(filtered);
+        auto form = Open(Line("ERRO ", "record one"));
+        if (filtered) form->BtnErrorClick(nullptr);
+        TViewSearch& search = form->Search();
+        search.SetQuery(u"record", TSearchOptions{});
+        search.WaitForCount();
+        ASSERT_EQ(search.Count(), std::optional<std::uint64_t>(1));
+        form->ToggleFollow();
+        Append(File(), Line("ERRO ", "record two"));
+        ASSERT_TRUE(WaitUntil([&] { return form->RichEdit1->Lines()->Count() == 2; }));
+        search.ResumeCount();
+        search.WaitForCount();
+        EXPECT_EQ(search.Count(), std::optional<std::uint64_t>(2));
+    }
+}
+
 TEST_F(Follow, AnEmptyFileThatGetsLinesIsFollowed) {
     auto form = Open("");
     form->ToggleFollow();
