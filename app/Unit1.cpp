@@ -291,6 +291,7 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
     AcceptDroppedFiles(this, [this](TObject*, const std::vector<String>& files) { OpenFile(files.front()); });
     OnKeyDown = [this](TObject* s, unsigned short& key, TShiftState shift) { FormKeyDown(s, key, shift); };
     RichEdit1->OnContextPopup = [this](TObject*, TPoint at) { ViewMenu().Popup(at.X, at.Y); };
+    RichEdit1->OnKeyDown = [this](TObject* s, unsigned short& key, TShiftState shift) { ViewKeyDown(s, key, shift); };
 }
 
 void TForm1::WndProc(TMessage& Message) {
@@ -358,17 +359,42 @@ void TForm1::loadFile() {
         RichEdit1->Lines()->LoadFromFile(FFileName);
         ShowFileName(FFileName);
         FFiltered = false;
+        FFilterLevel.clear();
+        FFilterSource.reset();
     }
     // The counts are those of getInfoCount, getWarnCount and getErrorCount,
     // taken by the colouring pass: a gigabyte log is read once, not four
     // times. Nothing paints between the captions and the colours.
-    const TLevelCounts counts = ColourAndCountLines();
+    ShowCounts(ColourAndCountLines());
+    // Another file may have been opened.
+    if (FWatcher && FWatchedName != FFileName) {
+        FWatchedName = FFileName;
+        FWatcher->Watch(FFileName);
+    }
+}
+
+void TForm1::ShowCounts(const TLevelCounts& counts) {
+    FCounts = counts;
     KvStatusPane1->SetCaption(u"Info: " + IntToStr(counts.Info));
     KvStatusPane2->SetCaption(u"Warn: " + IntToStr(counts.Warn));
     KvStatusPane3->SetCaption(u"Error: " + IntToStr(counts.Error));
 }
 
 void TForm1::colorFile() { ColourAndCountLines(); }
+
+// The two runs colorFile gives line Line of length L at view position Pos:
+// the level field's colour, kept inside the line, and the bold message with
+// the line's break (none for a line shorter than 31 characters).
+struct TLineFormatRuns {
+    TTextPosition ColourStart;
+    int ColourLength;
+    TTextPosition BoldStart;
+    int BoldLength;
+};
+
+static TLineFormatRuns LineFormatRuns(TTextPosition Pos, int L) {
+    return {Pos + kLevelFieldStart, std::clamp(L - kLevelFieldStart, 0, kLevelFieldLength), Pos + kMessageStart, L - 30};
+}
 
 TForm1::TLevelCounts TForm1::ColourAndCountLines() {
     TLevelCounts counts;
@@ -379,20 +405,19 @@ TForm1::TLevelCounts TForm1::ColourAndCountLines() {
     for (int i = 0; i < n; ++i) {
         const int L = lines.Length(i);
         const String level = LevelCode(lines, i);
-        if (level == INFO_LEVEL) ++counts.Info;
-        else if (level == WARN_LEVEL) ++counts.Warn;
-        else if (level == ERROR_LEVEL) ++counts.Error;
-        RichEdit1->SetSelStart(ii + i + kLevelFieldStart);
+        counts.Add(level);
+        const TLineFormatRuns runs = LineFormatRuns(ii + i, L);
+        RichEdit1->SetSelStart(runs.ColourStart);
         // The colour run stays inside its own line: a line too short for the
         // whole field keeps only the part that lies within it, so no line's
         // colour spills into the next record.
-        RichEdit1->SetSelLength(std::clamp(L - kLevelFieldStart, 0, kLevelFieldLength));
+        RichEdit1->SetSelLength(runs.ColourLength);
         RichEdit1->SelAttributes().SetColor(getColorLevel(level));
-        RichEdit1->SetSelStart(ii + i + kMessageStart);
+        RichEdit1->SetSelStart(runs.BoldStart);
         ii += L;
         // Negative for lines shorter than 30 characters: an empty selection,
         // so such a line gets no bold run.
-        RichEdit1->SetSelLength(L - 30);
+        RichEdit1->SetSelLength(runs.BoldLength);
         RichEdit1->SelAttributes().SetStyle(TFontStyles{fsBold});
     }
     RichEdit1->SetSelStart(0);
@@ -428,6 +453,134 @@ void TForm1::filterFile(const String& level) {
     if (FFileName != FShownFileName) ShowFileName(FFileName);
     colorFile();
     KvProgressStatus1->SetVisible(false);
+    // Follow mode takes the lines appended later from the same index; the
+    // view shares it with the list whenever a line matched.
+    FFilterLevel = level;
+    FFilterSource = std::move(log);
+}
+
+// --- follow mode ---------------------------------------------------------------
+
+// The status bar's hint after the followed file was loaded again.
+static String ReloadNotice(const String& fileName) {
+    String notice = u"\"";
+    notice += DisplayFileName(ExpandFileName(fileName));
+    notice += u"\" was truncated or replaced; loaded again from its start";
+    return notice;
+}
+
+void TForm1::ViewKeyDown(TObject*, unsigned short& Key, TShiftState Shift) {
+    if (Key == 'F' && !Shift.Contains(ssCtrl) && !Shift.Contains(ssAlt) && !Shift.Contains(ssShift)) {
+        Key = 0;
+        ToggleFollow();
+    }
+}
+
+void TForm1::ToggleFollow() {
+    if (FWatcher) {
+        FWatcher.reset();
+        FWatchedName.clear();
+        return;
+    }
+    auto watcher = std::make_unique<TFileWatcher>();
+    watcher->OnChange = [this] { FollowFile(); };
+    watcher->Watch(FFileName);  // a missing folder leaves nothing to follow, but the mode stays on
+    FWatcher = std::move(watcher);
+    FWatchedName = FFileName;
+    // What was appended while the mode was off joins the view at once.
+    FollowFile();
+}
+
+bool TForm1::ViewAtEnd() const {
+    return RichEdit1->TopLine() + RichEdit1->VisibleLineCount() >= RichEdit1->Lines()->Count();
+}
+
+void TForm1::FollowFile() {
+    const bool atEnd = ViewAtEnd();
+    try {
+        switch (TakeAppendedLines()) {
+            case TFileGrowth::None:
+            case TFileGrowth::Lines:
+                break;
+            case TFileGrowth::Rewritten:
+                // Renamed away and nothing under its name yet: wait for the
+                // file that takes the name.
+                if (!FileExists(FFileName)) break;
+                ReloadFollowed();
+                KvStatusBar1->SetHint(ReloadNotice(FFileName));
+                break;
+            case TFileGrowth::NotIndexable: {
+                // Grew where the index cannot follow in place (an empty file
+                // got its first lines, the last line had no break): load it
+                // again quietly, keeping the user's place.
+                if (!FileExists(FFileName)) break;
+                const int top = RichEdit1->TopLine();
+                ReloadFollowed();
+                RichEdit1->SetTopLine(top);
+                break;
+            }
+        }
+    } catch (const Exception& e) {
+        // Told once per change of the file in the hint, never in an error
+        // box that each further write of the file would show again.
+        KvStatusBar1->SetHint(e.Message());
+    }
+    if (atEnd) RichEdit1->SetTopLine(RichEdit1->Lines()->Count());
+}
+
+TFileGrowth TForm1::TakeAppendedLines() {
+    auto& lines = static_cast<TRichTextLines&>(*RichEdit1->Lines());
+    const int first = lines.Count();
+    TLevelCounts counts = FCounts;
+    TFileGrowth growth;
+    if (FFilterLevel.empty()) {
+        growth = lines.ExtendFromFile();
+        for (int i = first; i < lines.Count(); ++i) counts.Add(LevelCode(lines, i));
+    } else if (FFilterSource) {
+        const int firstOfFile = FFilterSource->Count();
+        // The view's lines share the list's file index, which grows here.
+        RichEdit1->Document().TextChanging();
+        growth = FFilterSource->ExtendFromFile();
+        TUpdateBracket bracket(lines);
+        for (int i = firstOfFile; i < FFilterSource->Count(); ++i) {
+            const String level = LevelCode(*FFilterSource, i);
+            counts.Add(level);
+            if (level == FFilterLevel) lines.AddFrom(*FFilterSource, i);
+        }
+    } else {
+        growth = TFileGrowth::NotIndexable;
+    }
+    if (growth == TFileGrowth::Lines) {
+        ColourNewLines(first);
+        ShowCounts(counts);
+    }
+    return growth;
+}
+
+void TForm1::ColourNewLines(int First) {
+    TRichTextDocument& document = RichEdit1->Document();
+    TStrings& lines = document.Lines();
+    TUpdateBracket bracket(lines);
+    // Each run ends where it was applied, so the added lines start from
+    // the default format, as loaded lines do.
+    TFormatChange colour{TFormatChange::SetColor, clDefault, {}};
+    const TFormatChange bold{TFormatChange::SetStyle, clDefault, TFontStyles{fsBold}};
+    TTextPosition pos = document.LinePosition(First);
+    const int n = lines.Count();
+    for (int i = First; i < n; ++i) {
+        const int L = lines.Length(i);
+        const TLineFormatRuns runs = LineFormatRuns(pos, L);
+        colour.Color = ColorToRGB(getColorLevel(LevelCode(lines, i)));
+        document.ApplyFormat(runs.ColourStart, runs.ColourStart + runs.ColourLength, colour);
+        if (runs.BoldLength > 0) document.ApplyFormat(runs.BoldStart, runs.BoldStart + runs.BoldLength, bold);
+        pos += L + 1;
+    }
+}
+
+void TForm1::ReloadFollowed() {
+    const String level = FFilterLevel;
+    loadFile();
+    if (!level.empty()) filterFile(level);
 }
 
 // --- levels ----------------------------------------------------------------
@@ -510,7 +663,12 @@ TPopupMenu& TForm1::ViewMenu() {
     add(u"Go to Line\u2026", [this] { GoToLine(); });
     add(u"-", nullptr);
     FShowInFullLogItem = add(u"Show in full log", [this] { ShowInFullLog(); });
-    FViewMenu->OnPopup = [this](TObject*) { FShowInFullLogItem->SetEnabled(CanShowInFullLog()); };
+    add(u"-", nullptr);
+    FFollowItem = add(u"Follow File", [this] { ToggleFollow(); });
+    FViewMenu->OnPopup = [this](TObject*) {
+        FShowInFullLogItem->SetEnabled(CanShowInFullLog());
+        FFollowItem->SetChecked(Following());
+    };
     return *FViewMenu;
 }
 

@@ -6,6 +6,7 @@
 #include <exception>
 #include <memory>
 
+#include "FileWatcher.h"
 #include "Forms.h"
 #include "ImgList.h"
 #include "KvButton.h"
@@ -15,6 +16,7 @@
 #include "RichEdit.h"
 #include "FindBar.h"
 #include "ViewSearch.h"
+#include "uLumivarCommons.h"
 
 // Where the viewer looks for a log file when it starts.
 inline const String DEFAULT_LOG_FILE = u"c:\\Talvenor\\kel_7\\kel7.log";
@@ -74,13 +76,22 @@ public:
     void ShowInFullLog();
     bool CanShowInFullLog() const;
     // The view's context menu (made when first asked for): Copy, Select
-    // All, Find..., Go to Line..., Show in full log (enabled after a filter).
+    // All, Find..., Go to Line..., Show in full log (enabled after a filter),
+    // Follow File (checked while following).
     TPopupMenu& ViewMenu();
     // The window's keys: Ctrl+F find, F3 / Shift+F3 next and previous,
     // Ctrl+G go to line, Ctrl+Enter show in full log, F5 refresh, Ctrl+O open.
     void FormKeyDown(TObject* Sender, unsigned short& Key, TShiftState Shift);
 
     void WndProc(TMessage& Message) override;
+    // Follow mode (off at start; the key F in the view toggles it): while
+    // on, whole lines appended to the file join the view as they are
+    // written, coloured and counted as a load would, only those of the
+    // filtered level after a filter; the view stays at the end when it was
+    // there. A file that shrank or was replaced is loaded again from its
+    // start, with a note in the status bar's hint.
+    void ToggleFollow();
+    bool Following() const { return FWatcher != nullptr; }
 
     // The file the window opens at start instead of the default path (the
     // command line's FILE); empty for the default.
@@ -107,10 +118,27 @@ private:
         int Info = 0;
         int Warn = 0;
         int Error = 0;
+        void Add(const String& level) {
+            if (level == INFO_LEVEL) ++Info;
+            else if (level == WARN_LEVEL) ++Warn;
+            else if (level == ERROR_LEVEL) ++Error;
+        }
     };
     // The colouring pass of colorFile; it reads every line's level anyway,
     // so it also counts them.
     TLevelCounts ColourAndCountLines();
+    void ShowCounts(const TLevelCounts& counts);
+
+    // Follow mode: one step on every notification of the watcher.
+    void ViewKeyDown(TObject* Sender, unsigned short& Key, TShiftState Shift);
+    void FollowFile();
+    TFileGrowth TakeAppendedLines();
+    // Colours the view's lines from First on as colorFile does, leaving the
+    // selection and the scroll position alone.
+    void ColourNewLines(int First);
+    // Loads the followed file again as the view shows it (whole or filtered).
+    void ReloadFollowed();
+    bool ViewAtEnd() const;
 
     String FFileName;
     // The file whose text the view holds (empty before one is shown), and
@@ -122,8 +150,18 @@ private:
     TFindBar* FFindBar = nullptr;
     TPopupMenu* FViewMenu = nullptr;
     TMenuItem* FShowInFullLogItem = nullptr;
+    TMenuItem* FFollowItem = nullptr;
     // The view holds a level filter's lines (not the whole file).
     bool FFiltered = false;
+    // The counts the panes show, kept up to date by follow mode.
+    TLevelCounts FCounts;
+    // The level of the last filter (empty when the view holds the whole
+    // file), and the filter's lines of the whole file, from which follow
+    // mode takes the appended lines of that level.
+    String FFilterLevel;
+    std::unique_ptr<TStringList> FFilterSource;
+    std::unique_ptr<TFileWatcher> FWatcher;  // while following
+    String FWatchedName;
 };
 
 extern TForm1* Form1;

@@ -523,18 +523,7 @@ void TFileLines::FinishIndex() {
         segment.offsets.ShrinkToFit();
         segment.bigStarts.ShrinkToFit();
         segment.deficits.ShrinkToFit();
-        const std::size_t words = static_cast<std::size_t>((segment.count + 63) / 64);
-        segment.rank.Resize(words);
-        std::uint32_t nonAsciiBefore = 0;
-        for (std::size_t w = 0; w < words; ++w) {
-            segment.rank[w] = nonAsciiBefore;
-            nonAsciiBefore += static_cast<std::uint32_t>(std::popcount(segment.nonAscii.Word(w)));
-        }
-        segment.unitsBefore.Resize(words);
-        for (std::size_t g = 0; g < words; ++g) {
-            segment.unitsBefore[g] = units;
-            units += GroupUnits(segment, g);
-        }
+        units = UpdateTail(segment, 0, 0, units);
     }
     totalUnits_ = units;
 }
@@ -550,6 +539,21 @@ void TFileLines::RefuseLinesTooLong() const {
                 if (Units(static_cast<int>(segment.firstLine + local)) > kMost) throw std::bad_alloc();
         }
     }
+}
+
+std::uint64_t TFileLines::UpdateTail(Segment& segment, std::size_t group, std::uint32_t nonAsciiBefore, std::uint64_t units) {
+    const std::size_t words = static_cast<std::size_t>((segment.count + 63) / 64);
+    segment.rank.Resize(words);
+    for (std::size_t w = group; w < words; ++w) {
+        segment.rank[w] = nonAsciiBefore;
+        nonAsciiBefore += static_cast<std::uint32_t>(std::popcount(segment.nonAscii.Word(w)));
+    }
+    segment.unitsBefore.Resize(words);
+    for (std::size_t g = group; g < words; ++g) {
+        segment.unitsBefore[g] = units;
+        units += GroupUnits(segment, g);
+    }
+    return units;
 }
 
 std::uint64_t TFileLines::GroupUnits(const Segment& segment, std::size_t group) const {
@@ -574,6 +578,120 @@ std::uint64_t TFileLines::GroupUnits(const Segment& segment, std::size_t group) 
         for (std::uint32_t k = first; k < first + n; ++k) units -= segment.deficits[k];
     }
     return units;
+}
+
+// ---------------------------------------------------------------------------
+// Lines appended after indexing
+
+bool TFileLines::ReplacedOrShrunk(std::uint64_t& fileSize) const {
+    struct stat opened {};
+    struct stat named {};
+    if (::fstat(fd_, &opened) != 0) return true;
+    // Rotation renames the file away and puts another under its name.
+    if (::stat(FileNameToBytes(fileName_).c_str(), &named) != 0 || named.st_ino != opened.st_ino ||
+        named.st_dev != opened.st_dev)
+        return true;
+    fileSize = static_cast<std::uint64_t>(opened.st_size);
+    return fileSize < size_;
+}
+
+bool TFileLines::LastBlockIntact() const {
+    if (size_ == 0) return true;
+    const std::uint64_t block = (size_ - 1) / kBlockSize;
+    const auto want = static_cast<std::size_t>(size_ - block * kBlockSize);
+    std::unique_ptr<char[]> data(new char[want]);
+    int error = 0;
+    return ReadFully(fd_, data.get(), want, block * kBlockSize, error) && BlockChecksum(data.get(), want) == checksums_[block];
+}
+
+std::uint64_t TFileLines::LastWholeLineEnd(std::uint64_t from, std::uint64_t fileSize) const {
+    const auto unit = static_cast<std::uint64_t>(unitSize_);
+    const std::uint64_t end = from + (fileSize - from) / unit * unit;  // whole code units only
+    std::vector<unsigned char> window(kBlockSize);
+    for (std::uint64_t to = end; to > from;) {
+        const std::uint64_t at = std::max(from, to > kBlockSize ? to - kBlockSize : 0);
+        const auto want = static_cast<std::size_t>(to - at);  // a multiple of unit: `from` is a unit boundary
+        int error = 0;
+        if (!ReadFully(fd_, reinterpret_cast<char*>(window.data()), want, at, error)) RaiseTextReadError(error ? error : EIO);
+        for (std::size_t i = want; i >= unit; i -= unit) {
+            const unsigned char* p = window.data() + i - unit;
+            const unsigned code = unit == 1                                  ? p[0]
+                                  : encoding_ == TTextEncoding::Utf16BE ? (p[0] << 8 | p[1])
+                                                                          : (p[1] << 8 | p[0]);
+            const std::uint64_t breakEnd = at + i;
+            if (code == '\n' || (code == '\r' && breakEnd < end)) return breakEnd;
+        }
+        to = at;
+    }
+    return from;
+}
+
+void TFileLines::Append(Segment& last, const Segment& added) {
+    std::uint32_t nonAsciiSeen = 0;
+    for (std::uint64_t k = 0; k < added.count; ++k) {
+        last.RecordStart(added.Start(k));
+        const std::uint64_t local = last.count - 1;
+        if (added.longBreaks.Get(k)) last.longBreaks.Set(local);
+        if (added.nonAscii.Get(k)) {
+            last.nonAscii.Set(local);
+            // Windows-1252 text keeps no deficits: one byte, one code unit.
+            if (!windows1252_) last.deficits.PushBack(added.deficits[nonAsciiSeen]);
+            ++nonAsciiSeen;
+        }
+    }
+    last.end = added.end;
+}
+
+TFileGrowth TFileLines::Extend() {
+    std::uint64_t fileSize = 0;
+    if (ReplacedOrShrunk(fileSize) || !LastBlockIntact()) return TFileGrowth::Rewritten;
+    if (fileSize == size_) return TFileGrowth::None;
+    if (!lastTerminated_) return TFileGrowth::NotIndexable;  // its last line would change
+    const std::uint64_t from = std::max(size_, textBegin_);
+    const std::uint64_t end = LastWholeLineEnd(from, fileSize);
+    if (end == from) return TFileGrowth::None;
+
+    // Read from the start of the block holding `from`: that block's
+    // checksum is taken again over its longer content.
+    Reader reader(from, end, encoding_);
+    const std::uint64_t firstBlock = from / kBlockSize;
+    TPodArray<std::uint64_t> checksums;
+    std::unique_ptr<char[]> buffer(new char[kChunk]);
+    for (std::uint64_t at = firstBlock * kBlockSize; at < end;) {
+        const auto want = static_cast<std::size_t>(std::min(kChunk, end - at));
+        int error = 0;
+        if (!ReadFully(fd_, buffer.get(), want, at, error)) {
+            if (error) RaiseTextReadError(error);
+            return TFileGrowth::Rewritten;  // it shrank meanwhile
+        }
+        for (std::uint64_t offset = 0; offset < want; offset += kBlockSize)
+            checksums.PushBack(BlockChecksum(buffer.get() + offset, static_cast<std::size_t>(std::min<std::uint64_t>(kBlockSize, want - offset))));
+        const std::uint64_t scanFrom = std::max(at, from);
+        reader.Feed(reinterpret_cast<const unsigned char*>(buffer.get()) + (scanFrom - at), scanFrom,
+                    static_cast<std::size_t>(at + want - scanFrom));
+        at += want;
+    }
+    reader.Finish();
+    // New text that is not valid UTF-8 in a file read as UTF-8 would be
+    // read as Windows-1252 by a fresh load: only a load decides that.
+    if (!reader.valid && !windows1252_) return TFileGrowth::NotIndexable;
+    if (static_cast<std::uint64_t>(count_) + reader.segment.count > static_cast<std::uint64_t>(INT32_MAX)) throw std::bad_alloc();
+
+    Segment& last = segments_.back();
+    const std::uint64_t oldCount = last.count;
+    const std::size_t group = oldCount == 0 ? 0 : static_cast<std::size_t>((oldCount - 1) / kGroup);
+    const std::uint32_t nonAsciiBefore = oldCount == 0 ? 0 : last.rank[group];
+    const std::uint64_t unitsBefore = oldCount == 0 ? totalUnits_ : last.unitsBefore[group];
+    Append(last, reader.segment);
+    checksums_.Resize(static_cast<std::size_t>(firstBlock));
+    checksums_.Append(checksums.Data(), checksums.Size());
+    // The cached copy of the block that grew holds only its old bytes.
+    CacheSlot& slot = cache_[static_cast<std::size_t>(firstBlock % kCacheSlots)];
+    if (slot.block == firstBlock) slot.block = UINT64_MAX;
+    count_ += static_cast<int>(reader.segment.count);
+    size_ = end;
+    totalUnits_ = UpdateTail(last, group, nonAsciiBefore, unitsBefore);
+    return TFileGrowth::Lines;
 }
 
 TFileLines::~TFileLines() {

@@ -54,6 +54,16 @@ String FileChangedMessage(const String& fileName);
 // The character shown for each code unit of a line that is unavailable.
 constexpr char16_t kUnavailableUnit = 0xFFFD;
 
+// What TFileLines::Extend found in the file since it was indexed.
+enum class TFileGrowth {
+    None,         // no new whole line (a last line without its break waits)
+    Lines,        // whole lines were appended and are indexed
+    Rewritten,    // the file shrank, was replaced or changed what was indexed
+    NotIndexable  // it grew in a way the index cannot take in place (the
+                  // indexed text ended without a break, or new text breaks
+                  // the encoding chosen when loading): load it again
+};
+
 class TFileLines {
 public:
     // Indexes the regular file open at fd (which the result then owns and
@@ -96,6 +106,14 @@ public:
     String Get(int i) const;
     String Mid(int i, int start, int count) const;
 
+    // Indexes the whole lines appended to the file since it was indexed,
+    // as file-backed lines like the others (nothing of their text is kept).
+    // A file whose name now names another file, that shrank, or whose last
+    // indexed block no longer reads as indexed, is Rewritten; nothing of the
+    // index changes then. Raises ETextReadError when reading fails (the
+    // index stays as it was) and std::bad_alloc when memory runs out.
+    TFileGrowth Extend();
+
     // True once some lines could not be read as they were loaded.
     bool Changed() const { return changed_; }
     std::size_t MemoryUsed() const;
@@ -124,6 +142,17 @@ private:
     // Raises std::bad_alloc for a line longer than an int counts: its
     // positions and lengths could not be told.
     void RefuseLinesTooLong() const;
+    // Ranks and unit sums of segment's groups from group onwards, given the
+    // non-ASCII lines and code units before that group; returns the units
+    // up to the segment's end.
+    std::uint64_t UpdateTail(Segment& segment, std::size_t group, std::uint32_t nonAsciiBefore, std::uint64_t units);
+    bool ReplacedOrShrunk(std::uint64_t& fileSize) const;
+    bool LastBlockIntact() const;
+    // Just after the last break in [from, fileSize) that is surely whole (a
+    // CR at the very end may be the first half of a CR LF); from when none.
+    std::uint64_t LastWholeLineEnd(std::uint64_t from, std::uint64_t fileSize) const;
+    // Appends the lines of a segment indexed after this one's end.
+    void Append(Segment& last, const Segment& added);
     // Code units of the lines of one group of a segment, breaks not counted.
     std::uint64_t GroupUnits(const Segment& segment, std::size_t group) const;
 

@@ -45,6 +45,11 @@ void TLineStore::LoadFromFile(const String& fileName) {
     Swap(fresh);
 }
 
+TFileGrowth TLineStore::ExtendFile() {
+    if (!file_) return TFileGrowth::NotIndexable;
+    return file_->Extend();
+}
+
 void TLineStore::Clear() {
     TLineStore empty;
     Swap(empty);

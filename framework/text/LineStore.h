@@ -34,6 +34,12 @@ public:
     void LoadFromFile(const String& fileName);
     void Clear();
     void Swap(TLineStore& other) noexcept;
+    // Indexes the whole lines appended to the file behind the store since
+    // it was loaded (TFileLines::Extend). In the file's own form they become
+    // the store's last lines; a store that holds other lines as well gains
+    // none (its user adds the ones it wants with AddFrom from a store of the
+    // file alone). A store without a file is NotIndexable.
+    TFileGrowth ExtendFile();
 
     int Count() const { return IsMixed() ? static_cast<int>(refs_.Size()) : file_ ? file_->Count() : memory_.Count(); }
     // Line i as (generalised) UTF-8; the bytes may live in buffer.

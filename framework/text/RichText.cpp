@@ -122,6 +122,13 @@ void TRichTextLines::LoadFromFile(const String& FileName) {
     document_.TextReplaced();
 }
 
+TFileGrowth TRichTextLines::ExtendFromFile() {
+    document_.TextChanging();  // the index grows under whoever reads it
+    const TFileGrowth growth = document_.store_.ExtendFile();
+    if (growth == TFileGrowth::Lines) document_.Changed();
+    return growth;
+}
+
 void TRichTextLines::SetUpdateState(bool Updating) { document_.UpdateStateChanged(Updating); }
 
 // ---------------------------------------------------------------------------

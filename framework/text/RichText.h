@@ -40,6 +40,10 @@ public:
     // be read and std::bad_alloc (shown as "Out of memory") when it does not
     // fit; the view keeps its text then.
     void LoadFromFile(const String& FileName) override;
+    // Adds the whole lines appended to the loaded file since it was loaded
+    // (TLineStore::ExtendFile); they take the format of the end of the text.
+    // The selection and the other lines' formats stay.
+    TFileGrowth ExtendFromFile();
     int Length(int Index) const override;
     String Mid(int Index, int Start, int Count) const override;
     const TLineStore* Store() const override;
@@ -151,14 +155,16 @@ public:
     // Runs before the lines change (not their formats): whoever reads the
     // line store on another thread stops here.
     std::function<void()> OnTextChanging;
+    // Runs OnTextChanging: the lines, or a file index they share with
+    // another list, are about to change.
+    void TextChanging() {
+        if (OnTextChanging) OnTextChanging();
+    }
 
 private:
     friend class TRichTextLines;
     void Changed() {
         if (OnChange && !Updating()) OnChange();
-    }
-    void TextChanging() {
-        if (OnTextChanging) OnTextChanging();
     }
     void TextReplaced();
     void UpdateStateChanged(bool updating);

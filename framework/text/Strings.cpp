@@ -220,6 +220,12 @@ void TStringList::Clear() {
     objects_.shrink_to_fit();
 }
 
+TFileGrowth TStringList::ExtendFromFile() {
+    const TFileGrowth growth = store_.ExtendFile();
+    if (growth == TFileGrowth::Lines && !objects_.empty()) objects_.resize(static_cast<std::size_t>(Count()), nullptr);
+    return growth;
+}
+
 void TStringList::LoadFromFile(const String& FileName) {
     TLineStore loaded;
     try {

@@ -96,6 +96,9 @@ public:
     // EOutOfMemory ("Out of memory") when it does not fit; the list keeps its
     // lines then.
     void LoadFromFile(const String& FileName) override;
+    // Adds the whole lines appended to the loaded file since it was loaded
+    // (TLineStore::ExtendFile).
+    TFileGrowth ExtendFromFile();
     int Length(int Index) const override;
     String Mid(int Index, int Start, int Count) const override;
     const TLineStore* Store() const override { return &store_; }

@@ -298,7 +298,8 @@ TEST_F(Navigation, TheContextMenuOffersShowInFullLogOnlyAfterAFilter) {
     TPopupMenu::SetAutomation([&](TPopupMenuDriver& menu) {
         captions = menu.Captions();
         TMenuItem* items = menu.Menu().Items();
-        enabled.push_back(items->Items(items->Count() - 1)->Enabled());
+        for (int i = 0; i < items->Count(); ++i)
+            if (items->Items(i)->Caption() == u"Show in full log") enabled.push_back(items->Items(i)->Enabled());
         if (!choose.empty()) menu.Choose(choose);
         else menu.Cancel();
     });
@@ -309,7 +310,7 @@ TEST_F(Navigation, TheContextMenuOffersShowInFullLogOnlyAfterAFilter) {
     };
     rightClick();
     EXPECT_EQ(captions, (std::vector<String>{u"Copy", u"Select All", u"-", u"Find\u2026", u"Go to Line\u2026", u"-",
-                                             u"Show in full log"}));
+                                             u"Show in full log", u"-", u"Follow File"}));
     form->BtnError->Click();
     view.SetSelStart(0);
     choose = u"Show in full log";

@@ -305,3 +305,97 @@ TEST(FileBackedStore, ALineLongerThanAnIntCountsIsRefused) {
 }
 
 }  // namespace
+
+// Following a growing file: lines appended after loading are indexed in
+// place, read from the file like the loaded ones, and agree with a fresh
+// load of the whole lines written so far.
+TEST(FileBackedStore, ExtendIndexesTheWholeLinesAppendedSinceLoading) {
+    struct Step {
+        std::string appended;
+        TFileGrowth growth;
+        std::string wholeLines;  // what a fresh load of the whole lines so far holds
+    };
+    struct GrowthCase {
+        const char* name;
+        std::string loaded;
+        std::vector<Step> steps;
+    };
+    const std::string record = " 2026-12-11 10:00:00.000 INFO  message with some words";
+    const std::string accent = " 2026-12-11 10:00:00.000 AVISO cora\xC3\xA7\xC3\xA3o \xF0\x9F\x98\x80\r\n";
+    const std::string base = Lines(100, record, "\n");
+    // Appended text that crosses several blocks and an indexing chunk.
+    const std::string many = Lines(20 * kBlock / record.size(), record, "\r\n");
+    std::string nearBlockEnd(kBlock - 3, 'x');
+    nearBlockEnd += "\n";
+    const std::string sixtyThree = Lines(63, " line", "\n");
+    const std::string windows1252 = "n\xE3o h\xE1\n";
+    const GrowthCase cases[] = {
+        {"whole lines", base, {{Lines(50, record, "\n"), TFileGrowth::Lines, base + Lines(50, record, "\n")}}},
+        {"nothing new", base, {{"", TFileGrowth::None, base}}},
+        {"a line written in two parts",
+         "a\n",
+         {{"b\nhal", TFileGrowth::Lines, "a\nb\n"},
+          {"f of it", TFileGrowth::None, "a\nb\n"},
+          {"\n", TFileGrowth::Lines, "a\nb\nhalf of it\n"}}},
+        {"a CR at the end waits for a possible LF",
+         "a\n",
+         {{"b\r", TFileGrowth::None, "a\n"}, {"\nc\r", TFileGrowth::Lines, "a\nb\r\n"}, {"d\n", TFileGrowth::Lines, "a\nb\r\nc\rd\n"}}},
+        {"across blocks and chunks", nearBlockEnd, {{many, TFileGrowth::Lines, nearBlockEnd + many}}},
+        {"accents across a group of the index",
+         sixtyThree,
+         {{accent + accent, TFileGrowth::Lines, sixtyThree + accent + accent}, {accent, TFileGrowth::Lines, sixtyThree + accent + accent + accent}}},
+        {"windows-1252 stays windows-1252", windows1252, {{windows1252, TFileGrowth::Lines, windows1252 + windows1252}}},
+        {"utf16", Utf16(u"one\r\n", false), {{Utf16(u"t\u00E9o\n", false).substr(2), TFileGrowth::Lines, Utf16(u"one\r\nt\u00E9o\n", false)}}},
+        {"a loaded last line without a break", "a\nno break", {{"\n", TFileGrowth::NotIndexable, "a\nno break"}}},
+        {"new text that is not utf8 in a utf8 file", "n\xC3\xA3o\n", {{"\xFF\n", TFileGrowth::NotIndexable, "n\xC3\xA3o\n"}}},
+    };
+    TTempDir dir("lumivar-store");
+    for (const GrowthCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path path = dir.Write("growing.log", c.loaded);
+        TLineStore store;
+        store.LoadFromFile(NameOf(path));
+        for (const Step& step : c.steps) {
+            std::ofstream(path, std::ios::app | std::ios::binary) << step.appended;
+            ASSERT_EQ(store.ExtendFile(), step.growth);
+            TMemoryLines expected;
+            expected.LoadFromFile(NameOf(dir.Write("expected.log", step.wholeLines)));
+            ExpectSameAsInMemory(store, expected);
+            EXPECT_FALSE(store.FileChanged());
+        }
+    }
+}
+
+TEST(FileBackedStore, ExtendFindsAFileThatShrankOrWasReplaced) {
+    TTempDir dir("lumivar-store");
+    const std::string text = Lines(2 * kBlock / 20, " line text", "\n");
+    struct Change {
+        const char* what;
+        void (*apply)(const fs::path&);
+    };
+    const Change changes[] = {
+        {"truncated", [](const fs::path& p) { fs::resize_file(p, 0); }},
+        {"copied and truncated, then grown past its old size",
+         [](const fs::path& p) { std::ofstream(p, std::ios::trunc | std::ios::binary) << Lines(3 * kBlock / 20, " other text", "\n"); }},
+        {"renamed away and created again",
+         [](const fs::path& p) {
+             fs::rename(p, p.string() + ".1");
+             std::ofstream(p, std::ios::binary) << "new\n";
+         }},
+        {"renamed away", [](const fs::path& p) { fs::rename(p, p.string() + ".1"); }},
+    };
+    for (const Change& change : changes) {
+        SCOPED_TRACE(change.what);
+        const fs::path path = dir.Write("rotating.log", text);
+        TLineStore store;
+        store.LoadFromFile(NameOf(path));
+        const int count = store.Count();
+        change.apply(path);
+        EXPECT_EQ(store.ExtendFile(), TFileGrowth::Rewritten);
+        EXPECT_EQ(store.Count(), count);  // the index is left as it was
+        std::error_code ignored;
+        fs::remove(path.string() + ".1", ignored);
+    }
+    TLineStore empty;
+    EXPECT_EQ(empty.ExtendFile(), TFileGrowth::NotIndexable);
+}
