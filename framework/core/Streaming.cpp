@@ -608,7 +608,8 @@ private:
         SkipBlanks();
         const size_t start = pos_;
         while (pos_ < text_.size() && (IdentChar(text_[pos_]) || text_[pos_] == '.')) ++pos_;
-        if (start == pos_) Fail("identifier expected");
+        // A leading digit would make a name the text form cannot write back.
+        if (start == pos_ || std::isdigit(static_cast<unsigned char>(text_[start]))) Fail("identifier expected");
         return std::string(text_.substr(start, pos_ - start));
     }
 

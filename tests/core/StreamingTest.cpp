@@ -239,11 +239,26 @@ TEST(Streaming, MalformedValuesAreTextErrorsWithTheirLine) {
         "{0G}",                    // bad hex digit in binary data
         "{zz}",                    //
         "{ABC}",                   // half a byte left over
+        "[1abc]",                  // a set member starting with a digit
     };
     for (const char* value : values) {
         const std::string text = std::string("object Form1: TForm\n  Left = 0\n  Tag = ") + value + "\nend\n";
         const std::string message = TextError(text);
         EXPECT_EQ(message.rfind("Layout text, line 3: ", 0), 0u) << value << " gives \"" << message << '"';
+    }
+}
+
+// Names the text form could not write back (a leading digit) are refused
+// where they are read, in each place a name stands.
+TEST(Streaming, NamesStartingWithADigitAreTextErrors) {
+    const char* texts[] = {
+        "object Form1: 1Form\nend\n",
+        "object 1Form: TForm\nend\n",
+        "object Form1: TForm\n  1Left = 0\nend\n",
+    };
+    for (const char* text : texts) {
+        const std::string message = TextError(text);
+        EXPECT_NE(message.find("identifier expected"), std::string::npos) << text << " gives \"" << message << '"';
     }
 }
 
