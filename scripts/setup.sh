@@ -10,7 +10,7 @@ LUMIVAR_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 LUMIVAR_BUILD="${LUMIVAR_BUILD:-$LUMIVAR_ROOT/build}"
 # appstream and desktop-file-utils validate the installed metainfo and
 # desktop entry (test install_layout).
-PACKAGES=(build-essential cmake qt6-base-dev libgtest-dev libpcre2-dev fonts-dejavu-core appstream desktop-file-utils)
+PACKAGES=(build-essential cmake qt6-base-dev libgtest-dev libpcre2-dev pkg-config fonts-dejavu-core appstream desktop-file-utils)
 # Only the fuzz command needs these: clang and its libFuzzer runtime.
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 if [ -n "${LUMIVAR_WITH_FUZZ:-}" ]; then
